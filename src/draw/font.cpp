@@ -1,0 +1,147 @@
+// Reads a font directory (font.ini, font.raw, font.dat), tints its texture and draws text with it.
+#include "draw/font.h"
+
+#include "draw/sprites.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Longest joined path "directory/file": 99 characters and the terminating zero.
+constexpr int pathBufferSize = 100;
+
+// Joins directory and file name; false when the result would not fit, so no cut path is opened.
+bool joinPath(char (&path)[pathBufferSize], const char *directory, const char *file) {
+    int length = std::snprintf(path, sizeof path, "%s/%s", directory, file);
+    return length >= 0 && length < pathBufferSize;
+}
+
+FILE *openInFont(const char *directory, const char *file) {
+    char path[pathBufferSize];
+    return joinPath(path, directory, file) ? std::fopen(path, "rb") : nullptr;
+}
+
+// Reads up to count bytes; every byte past the end of the file reads as 255.
+void readPadded(FILE *file, uint8_t *out, size_t count) {
+    size_t got = std::fread(out, 1, count, file);
+    std::memset(out + got, 255, count - got);
+}
+
+// The side from font.ini: leading white space, optional sign, digits; anything after is ignored.
+// Returns 0 when the file holds no number or one outside 1 to maxTextureSize. The number is
+// parsed with strtoll on a bounded read, so an absurdly long one cannot overflow an int.
+int32_t readTextureSize(FILE *ini) {
+    char text[256];
+    size_t got = std::fread(text, 1, sizeof text - 1, ini);
+    text[got] = '\0';
+    char *end = nullptr;
+    long long side = std::strtoll(text, &end, 10);
+    int32_t usable = (end != text && side > 0 && side <= maxTextureSize) ? static_cast<int32_t>(side) : 0;
+    return usable;
+}
+
+int formatText(char (&text)[textBufferSize], const char *format, va_list args) {
+    int length = std::vsnprintf(text, sizeof text, format, args);
+    int kept = length < 0 ? 0 : (length >= textBufferSize ? textBufferSize - 1 : length);
+    return kept;
+}
+
+}  // namespace
+
+BitmapFont *loadFont(const char *directory, float red, float green, float blue, float alpha) {
+    FILE *ini = openInFont(directory, "font.ini");
+    if (!ini) return nullptr;
+    int32_t side = readTextureSize(ini);
+    std::fclose(ini);
+    if (side == 0) return nullptr;
+
+    FILE *raw = openInFont(directory, "font.raw");
+    if (!raw) return nullptr;
+    size_t pixelCount = static_cast<size_t>(side) * static_cast<size_t>(side);
+    uint8_t *coverage = static_cast<uint8_t *>(std::malloc(pixelCount));
+    readPadded(raw, coverage, pixelCount);
+    std::fclose(raw);
+
+    BitmapFont *font = static_cast<BitmapFont *>(std::calloc(1, sizeof(BitmapFont)));
+    font->textureSize = side;
+    font->cellSize = side / 16;
+    font->pixels = static_cast<uint8_t *>(std::malloc(pixelCount * 4));
+    uint8_t redByte = static_cast<uint8_t>(static_cast<int>(red * 255));
+    uint8_t greenByte = static_cast<uint8_t>(static_cast<int>(green * 255));
+    uint8_t blueByte = static_cast<uint8_t>(static_cast<int>(blue * 255));
+    for (size_t i = 0; i < pixelCount; i++) {
+        uint8_t *pixel = font->pixels + 4 * i;
+        pixel[0] = redByte;
+        pixel[1] = greenByte;
+        pixel[2] = blueByte;
+        pixel[3] = static_cast<uint8_t>(static_cast<int>(coverage[i] * alpha) & 0xFF);
+    }
+    std::free(coverage);
+
+    SDL_Surface *wrapped = SDL_CreateRGBSurfaceFrom(font->pixels, side, side, 32, side * 4, 0x000000FF,
+                                                    0x0000FF00, 0x00FF0000, 0xFF000000);
+    font->surface = wrapped ? SDL_DisplayFormatAlpha(wrapped) : nullptr;
+    SDL_FreeSurface(wrapped);
+
+    // Without font.dat every character advances by one cell, so text stays readable.
+    font->widths = static_cast<int32_t *>(std::malloc(256 * sizeof(int32_t)));
+    for (int code = 0; code < 256; code++) font->widths[code] = font->cellSize;
+    FILE *dat = openInFont(directory, "font.dat");
+    if (dat) {
+        uint8_t bytes[256];
+        readPadded(dat, bytes, sizeof bytes);
+        std::fclose(dat);
+        for (int code = 0; code < 256; code++) font->widths[code] = bytes[code];
+    }
+    return font;
+}
+
+BitmapFont *loadWhiteFont(const char *directory) { return loadFont(directory, 1.0f, 1.0f, 1.0f, 1.0f); }
+
+BitmapFont *loadTintedFont(const char *directory, float red, float green, float blue) {
+    return loadFont(directory, red, green, blue, 1.0f);
+}
+
+void drawText(SDL_Surface *dst, const BitmapFont *font, int x, int y, const char *format, ...) {
+    if (!font) return;
+    char text[textBufferSize];
+    va_list args;
+    va_start(args, format);
+    int length = formatText(text, format, args);
+    va_end(args);
+
+    int s = font->cellSize;
+    int pen = 0;
+    for (int i = 0; i < length; i++) {
+        int c = static_cast<unsigned char>(text[i]);
+        int w = font->widths[c];
+        int stripX = (c % 16) * s + (s / 2 - w / 2);
+        int stripY = (c / 16) * s;
+        blitRegion(dst, font->surface, x + pen, y, w + 2, s, stripX, stripY);
+        pen += w;
+    }
+}
+
+int textWidth(const BitmapFont *font, const char *format, ...) {
+    if (!font) return 0;
+    char text[textBufferSize];
+    va_list args;
+    va_start(args, format);
+    int length = formatText(text, format, args);
+    va_end(args);
+
+    int width = 0;
+    for (int i = 0; i < length; i++) width += font->widths[static_cast<unsigned char>(text[i])];
+    return width;
+}
+
+void freeFont(BitmapFont *font) {
+    if (!font) return;
+    std::free(font->widths);
+    std::free(font->pixels);
+    SDL_FreeSurface(font->surface);
+    std::free(font);
+}
