@@ -1,0 +1,81 @@
+# Installing the game (program, pictures and fonts, launcher, menu entry, icon, metainfo) and the
+# Debian package made from that installation.
+include(GNUInstallDirs)
+
+set(GRIMVALE_APP_ID io.grimvale.Grimvale)
+set(grimvaleDataDir "${CMAKE_INSTALL_DATADIR}/grimvale")
+set(grimvaleProgramDir "${CMAKE_INSTALL_LIBEXECDIR}/grimvale")
+
+# The program lives outside the path: players start it through the launcher, which first changes to
+# the data directory where the game finds Graphics/ and data/.
+install(TARGETS grimvale RUNTIME DESTINATION "${grimvaleProgramDir}")
+
+# The data directory always exists; it holds whatever pictures and fonts the tree has. The globs make
+# the build configure again when files appear or go, so a checkout that gains them installs them.
+install(DIRECTORY DESTINATION "${grimvaleDataDir}")
+foreach(gameDir Graphics data)
+  file(GLOB_RECURSE gameFiles CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${gameDir}/*")
+  if(gameFiles)
+    install(DIRECTORY "${PROJECT_SOURCE_DIR}/${gameDir}" DESTINATION "${grimvaleDataDir}")
+  endif()
+endforeach()
+
+install(CODE "
+  set(GRIMVALE_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")
+  set(GRIMVALE_BINARY_DIR \"${PROJECT_BINARY_DIR}\")
+  set(GRIMVALE_BINDIR \"${CMAKE_INSTALL_BINDIR}\")
+  set(GRIMVALE_DATADIR \"${grimvaleDataDir}\")
+  set(GRIMVALE_PROGRAMDIR \"${grimvaleProgramDir}\")
+  include(\"${PROJECT_SOURCE_DIR}/packaging/launcher.cmake\")
+")
+
+install(FILES "packaging/${GRIMVALE_APP_ID}.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+configure_file("packaging/${GRIMVALE_APP_ID}.metainfo.xml" "${PROJECT_BINARY_DIR}/${GRIMVALE_APP_ID}.metainfo.xml" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/${GRIMVALE_APP_ID}.metainfo.xml" DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+
+# The menu icon: the game's window icon at the common hicolor sizes. Until the tree has the icon, a
+# plain stand-in keeps the menu entry whole.
+find_package(ZLIB REQUIRED)
+add_executable(grimvale-icon-png tools/icon_png.cpp tools/png_encode.cpp)
+target_link_libraries(grimvale-icon-png PRIVATE PkgConfig::SDL ZLIB::ZLIB)
+target_compile_options(grimvale-icon-png PRIVATE -Wall -Wextra)
+
+file(GLOB gameIcon CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/Graphics/player1.bmp")
+set(iconSource --placeholder)
+if(gameIcon)
+  set(iconSource "${gameIcon}")
+endif()
+set(iconFiles)
+foreach(size 32 64 128)
+  set(iconFile "${PROJECT_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/grimvale.png")
+  add_custom_command(OUTPUT "${iconFile}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${PROJECT_BINARY_DIR}/icons/hicolor/${size}x${size}/apps"
+    COMMAND grimvale-icon-png "${iconSource}" ${size} "${iconFile}"
+    DEPENDS grimvale-icon-png ${gameIcon}
+    COMMENT "Making the ${size}x${size} menu icon"
+    VERBATIM)
+  list(APPEND iconFiles "${iconFile}")
+endforeach()
+add_custom_target(grimvale-icons ALL DEPENDS ${iconFiles})
+install(DIRECTORY "${PROJECT_BINARY_DIR}/icons/hicolor" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons")
+
+# cpack -G DEB: everything above under /usr. dpkg-shlibdeps works out the runtime packages from the
+# libraries the program links: for SDL 1.2 that is libsdl1.2debian, which Debian 12's SDL 1.2
+# compatibility library (libsdl1.2-compat-shim) also provides.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME grimvale)
+set(CPACK_PACKAGE_VENDOR "The Grimvale developers")
+set(CPACK_PACKAGE_CONTACT "The Grimvale developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "single-screen arena action game")
+set(CPACK_PACKAGE_DESCRIPTION "Grimvale is a small single-screen action game for one player at the
+keyboard. You are an armed officer in a walled arena; a gang member hunts you,
+walking straight at you and opening fire whenever you are ahead of him. Fight
+him with four weapons, pick up ammunition and a medkit, and score points each
+time he comes back from the dead.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES TRUE)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)
