@@ -69,6 +69,14 @@ void paintHead(Canvas &canvas, Look look, const Pose &pose) {
     }
 }
 
+// Cuts the corners of a box so it sits on the floor with rounded edges.
+void roundCorners(Canvas &canvas, int x0, int y0, int x1, int y1) {
+    setPixel(canvas, x0, y0, floorColour);
+    setPixel(canvas, x1, y0, floorColour);
+    setPixel(canvas, x0, y1, floorColour);
+    setPixel(canvas, x1, y1, floorColour);
+}
+
 }  // namespace
 
 Canvas paintActor(Look look, int facing) {
@@ -176,6 +184,7 @@ Canvas paintAmmoBox() {
     fillRect(canvas, 2, 10, 17, 11, stencilYellow);
     for (int x = 3; x <= 16; x += 3) setPixel(canvas, x, 10, crateColour);
     fillRect(canvas, 1, 12, 18, 12, crateLight);
+    roundCorners(canvas, 0, 1, 19, 14);
     return canvas;
 }
 
@@ -191,6 +200,7 @@ Canvas paintMedkit() {
     fillRect(canvas, 18, 3, 18, 13, caseShade);
     fillRect(canvas, 8, 4, 11, 12, crossRed);
     fillRect(canvas, 5, 6, 14, 10, crossRed);
+    roundCorners(canvas, 0, 2, 19, 14);
     return canvas;
 }
 
