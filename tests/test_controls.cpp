@@ -1,11 +1,8 @@
 // The player's keys: moves and facing, the fire key, weapon keys gated by the match-frame count, damage.
 #include "rules/controls.h"
-#include "shell/main_loop.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 TEST(Controls, EveryHeldArrowActsAndTheLastInOrderSetsTheFacing) {
     struct Case {
@@ -90,27 +87,4 @@ TEST(Controls, WeaponTableGivesDamageChargeAndName) {
     EXPECT_EQ(weaponName(0), nullptr);
     EXPECT_EQ(weaponName(5), nullptr);
     EXPECT_EQ(weaponCharge(5), 0);
-}
-
-// The pass that starts the match with the key 1 does not select the Knife: the weapon keys look at
-// matchFrames, still 0 then. The damage is set in the very first pass, on the title screen.
-TEST(Controls, StartKeyDoesNotSelectTheKnifeAndDamageIsSetFromTheFirstPass) {
-    resetToStart();
-    EXPECT_EQ(match.weaponDamage, 0);
-    runPassSteps();
-    EXPECT_EQ(match.weaponDamage, 2);
-    EXPECT_EQ(match.matchStarted, 0);
-    testKeys[SDLK_1] = 1;
-    runPassSteps();
-    EXPECT_EQ(match.matchStarted, 1);
-    EXPECT_EQ(match.weapon, 2);
-    EXPECT_EQ(match.matchFrames, 1);
-    for (int pass = 0; pass < 49; pass++) runPassSteps();
-    EXPECT_EQ(match.matchFrames, 50);
-    EXPECT_EQ(match.weapon, 2);
-    runPassSteps();  // the weapon keys see matchFrames 50, then the frame counts the 51st
-    EXPECT_EQ(match.weapon, 2);
-    runPassSteps();
-    EXPECT_EQ(match.weapon, 1);
-    EXPECT_EQ(match.weaponDamage, 100);
 }
