@@ -9,6 +9,15 @@
 
 Uint8 testKeys[SDLK_LAST];
 
+SDL_Surface *MatchState::*const allSprites[17] = {
+    &MatchState::backgroundSprite, &MatchState::mapSprite,        &MatchState::playerSpriteUp,
+    &MatchState::playerSpriteDown, &MatchState::playerSpriteLeft, &MatchState::playerSpriteRight,
+    &MatchState::playerDeadSprite, &MatchState::playerShotSprite, &MatchState::muzzleFlashSprite,
+    &MatchState::enemySpriteUp,    &MatchState::enemySpriteDown,  &MatchState::enemySpriteLeft,
+    &MatchState::enemySpriteRight, &MatchState::enemyDeadSprite,  &MatchState::enemyShotSprite,
+    &MatchState::ammoBoxSprite,    &MatchState::medkitSprite,
+};
+
 void openDummyScreen() {
     if (match.screen) return;
     setenv("SDL_VIDEODRIVER", "dummy", 1);

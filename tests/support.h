@@ -10,6 +10,9 @@
 
 extern Uint8 testKeys[SDLK_LAST];
 
+// The 17 sprite fields of the record.
+extern SDL_Surface *MatchState::*const allSprites[17];
+
 // Opens SDL's dummy video driver at the game's mode once per test program; sets match.screen.
 void openDummyScreen();
 

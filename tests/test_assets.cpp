@@ -1,5 +1,6 @@
 // The committed pictures and fonts: they load in the screen's format, the map matches the walls, the
 // sprites sit on the floor without boxes, the fonts cover every text, the title screen shows its lines.
+#include "rules/walls.h"
 #include "support.h"
 
 #include "draw/font.h"
@@ -29,17 +30,6 @@ const PictureSize pictureSizes[] = {
 };
 static_assert(sizeof pictureSizes / sizeof pictureSizes[0] == 17, "16 sprite files and the icon");
 
-// The rectangles in which the walls stop shots, bounds inclusive. Columns: x from, x to, y from, y to.
-struct StopRect {
-    int x0, x1, y0, y1;
-};
-
-const StopRect stopRects[] = {
-    {21, 107, 53, 137},  {178, 263, 53, 137}, {315, 401, 53, 137}, {473, 558, 53, 137},
-    {316, 599, 188, 292}, {29, 115, 343, 467}, {314, 401, 343, 467},
-};
-static_assert(sizeof stopRects / sizeof stopRects[0] == 7, "seven wall blocks");
-
 // Sprites drawn on the floor without a colour key: actors, the shot, the flash and the pickups.
 const char *const floorSprites[] = {
     "Graphics/swatu.bmp", "Graphics/swatd.bmp",    "Graphics/swatl.bmp",  "Graphics/swatr.bmp",
@@ -56,11 +46,8 @@ const char *const gameTexts[] = {
 
 SDL_Surface *load(const char *path) { return SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1); }
 
-bool inStopRect(int x, int y) {
-    bool inside = false;
-    for (const StopRect &r : stopRects) inside = inside || (x >= r.x0 && x <= r.x1 && y >= r.y0 && y <= r.y1);
-    return inside;
-}
+// Inside the screen only the seven wall rectangles stop a shot, so the rule itself says where walls are.
+bool inStopRect(int x, int y) { return shotStopCount(x, y) > 0; }
 
 int brightness(Uint32 rgb) { return (rgb >> 16) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF); }
 
@@ -90,15 +77,7 @@ TEST(Assets, EveryPictureLoadsInTheScreensFormatWithoutAlphaOrKey) {
 
     resetMatch();
     loadSprites();
-    SDL_Surface *MatchState::*const fields[] = {
-        &MatchState::backgroundSprite,  &MatchState::mapSprite,          &MatchState::playerSpriteUp,
-        &MatchState::playerSpriteDown,  &MatchState::playerSpriteLeft,   &MatchState::playerSpriteRight,
-        &MatchState::playerDeadSprite,  &MatchState::playerShotSprite,   &MatchState::muzzleFlashSprite,
-        &MatchState::enemySpriteUp,     &MatchState::enemySpriteDown,    &MatchState::enemySpriteLeft,
-        &MatchState::enemySpriteRight,  &MatchState::enemyDeadSprite,    &MatchState::enemyShotSprite,
-        &MatchState::ammoBoxSprite,     &MatchState::medkitSprite,
-    };
-    for (SDL_Surface *MatchState::*field : fields) {
+    for (SDL_Surface *MatchState::*field : allSprites) {
         EXPECT_NE(match.*field, nullptr);
         SDL_FreeSurface(match.*field);
     }
@@ -113,17 +92,9 @@ TEST(Assets, MapShowsWallsExactlyWhereShotsStopOnOneFlatFloor) {
     // Above the heads-up band every pixel is wall inside a stop rectangle and floor outside all of them,
     // so the pixels just outside each rectangle's bounds are floor too.
     int wrong = 0;
-    for (int y = 0; y < 468; y++)
+    for (int y = 0; y < 476; y++)
         for (int x = 0; x < 600; x++) wrong += inStopRect(x, y) == (rgbAt(map, x, y) == floor);
     EXPECT_EQ(wrong, 0);
-    for (const StopRect &r : stopRects) {
-        EXPECT_NE(rgbAt(map, r.x0, r.y0), floor);
-        EXPECT_NE(rgbAt(map, r.x1, r.y1), floor);
-        EXPECT_EQ(rgbAt(map, r.x0 - 1, r.y0), floor);
-        EXPECT_EQ(rgbAt(map, r.x0, r.y0 - 1), floor);
-        EXPECT_EQ(rgbAt(map, r.x1, r.y1 + 1), floor);
-        if (r.x1 < 599) EXPECT_EQ(rgbAt(map, r.x1 + 1, r.y1), floor);
-    }
 
     // Behind the heads-up line (y 480 to 495) the band is darker than the floor, all across.
     for (int y = 476; y < 500; y++)

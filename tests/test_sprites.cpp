@@ -22,15 +22,6 @@ void loadSpritesIn(const std::string &dir) {
     std::filesystem::current_path(back);
 }
 
-SDL_Surface *MatchState::*const allSprites[] = {
-    &MatchState::backgroundSprite, &MatchState::mapSprite,        &MatchState::playerSpriteUp,
-    &MatchState::playerSpriteDown, &MatchState::playerSpriteLeft, &MatchState::playerSpriteRight,
-    &MatchState::playerDeadSprite, &MatchState::playerShotSprite, &MatchState::muzzleFlashSprite,
-    &MatchState::enemySpriteUp,    &MatchState::enemySpriteDown,  &MatchState::enemySpriteLeft,
-    &MatchState::enemySpriteRight, &MatchState::enemyDeadSprite,  &MatchState::enemyShotSprite,
-    &MatchState::ammoBoxSprite,    &MatchState::medkitSprite,
-};
-
 }  // namespace
 
 TEST(Sprites, AllMissingLoadsNullAndDrawsNothing) {
