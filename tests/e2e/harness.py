@@ -1,0 +1,322 @@
+# Drives the real game in a real X window: its own Xvfb, the built binary, XTEST key presses, screenshots.
+#
+# Everything here polls with a generous bound instead of sleeping for a fixed time: the game runs a
+# 60 frames a second loop and the machine may be busy, so a state is awaited, never assumed.
+import contextlib
+import ctypes
+import os
+import re
+import shutil
+import signal
+import subprocess
+import time
+import zlib
+from collections import namedtuple
+
+# A picture as read from a screenshot or a BMP file: width, height, and the RGB bytes row after row.
+Picture = namedtuple("Picture", "width height rgb")
+
+# One run of the game: the X display it shows on, its window, the processes and where files are kept.
+Session = namedtuple("Session", "display env xvfb game window appeared_after keep_dir shots")
+
+WINDOW_BOUND_S = 20.0     # the game's window must be mapped within this time
+PICTURE_BOUND_S = 15.0    # any awaited picture must show within this time
+EXIT_BOUND_S = 10.0       # the game must end within this time after a quit request
+TOOL_BOUND_S = 20.0       # any single call of xdotool or ImageMagick
+POLL_S = 0.05
+
+
+def fail(message):
+    """A check that did not hold; the message says what was seen."""
+    raise AssertionError(message)
+
+
+def _die_with_parent():
+    # The children must not outlive the driver, even when it is killed outright (a CTest timeout).
+    libc = ctypes.CDLL(None, use_errno=True)
+    pr_set_pdeathsig = 1
+    libc.prctl(pr_set_pdeathsig, signal.SIGKILL)
+
+
+def _stop_group(process, bound_s=5.0):
+    """Ends a process started in its own group, and everything in that group: TERM first, then KILL."""
+    if process is None:
+        return
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        with contextlib.suppress(ProcessLookupError):
+            os.killpg(process.pid, sig)
+        try:
+            process.wait(timeout=bound_s)
+            break
+        except subprocess.TimeoutExpired:
+            continue
+    if process.poll() is None:
+        process.wait()
+
+
+def group_alive(pgid):
+    try:
+        os.killpg(pgid, 0)
+    except ProcessLookupError:
+        return False
+    return True
+
+
+def _start_xvfb(keep_dir):
+    """Starts Xvfb on the first free display number, which it reports through -displayfd once it is ready."""
+    read_end, write_end = os.pipe()
+    log = open(os.path.join(keep_dir, "xvfb.log"), "wb")
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+        stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+        pass_fds=(write_end,), start_new_session=True, preexec_fn=_die_with_parent)
+    os.close(write_end)
+    log.close()
+    number = b""
+    deadline = time.monotonic() + WINDOW_BOUND_S
+    os.set_blocking(read_end, False)
+    while not number.endswith(b"\n") and time.monotonic() < deadline and xvfb.poll() is None:
+        try:
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        except BlockingIOError:
+            time.sleep(POLL_S)
+    os.close(read_end)
+    if not number.strip().isdigit():
+        _stop_group(xvfb)
+        fail("Xvfb did not report a display within %.0f s (see %s)" % (WINDOW_BOUND_S, os.path.join(keep_dir, "xvfb.log")))
+    return xvfb, ":" + number.strip().decode()
+
+
+def tool(env, *args, binary=False):
+    """Runs xdotool or ImageMagick against the session's display; its output, or a failure naming the call."""
+    try:
+        done = subprocess.run(list(args), env=env, stdin=subprocess.DEVNULL, capture_output=True,
+                              timeout=TOOL_BOUND_S)
+    except subprocess.TimeoutExpired:
+        fail("%s did not finish within %.0f s" % (" ".join(args), TOOL_BOUND_S))
+    if done.returncode != 0:
+        fail("%s failed with status %d: %s" % (" ".join(args), done.returncode, done.stderr.decode(errors="replace").strip()))
+    return done.stdout if binary else done.stdout.decode()
+
+
+def _await_window(env, game):
+    deadline = time.monotonic() + WINDOW_BOUND_S
+    started = time.monotonic()
+    while time.monotonic() < deadline:
+        if game.poll() is not None:
+            fail("the game ended with status %d before its window appeared" % game.returncode)
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Grimvale$"], env=env,
+                               stdin=subprocess.DEVNULL, capture_output=True, timeout=TOOL_BOUND_S)
+        ids = found.stdout.split()
+        if found.returncode == 0 and ids:
+            return ids[0].decode(), time.monotonic() - started
+        time.sleep(POLL_S)
+    fail("no visible window named Grimvale within %.0f s" % WINDOW_BOUND_S)
+
+
+@contextlib.contextmanager
+def game_session(game_binary, root, keep_dir):
+    """Starts Xvfb and the game the way the README's run command does (build/grimvale from the directory
+    holding Graphics/ and data/), waits for its window, and stops both, whatever happens inside."""
+    shutil.rmtree(keep_dir, ignore_errors=True)
+    os.makedirs(keep_dir)
+    xvfb = None
+    game = None
+    try:
+        xvfb, display = _start_xvfb(keep_dir)
+        env = dict(os.environ)
+        env["DISPLAY"] = display
+        env.pop("SDL_VIDEODRIVER", None)  # the game must open a real X window, whatever the caller set
+        with open(os.path.join(keep_dir, "game-output.txt"), "wb") as output:
+            game = subprocess.Popen([game_binary], cwd=root, env=env, stdin=subprocess.DEVNULL,
+                                    stdout=output, stderr=subprocess.STDOUT,
+                                    start_new_session=True, preexec_fn=_die_with_parent)
+        window, took = _await_window(env, game)
+        yield Session(display, env, xvfb, game, window, took, keep_dir, [])
+    finally:
+        _stop_group(game)
+        _stop_group(xvfb)
+
+
+def game_output(session):
+    with open(os.path.join(session.keep_dir, "game-output.txt"), "rb") as output:
+        return output.read().decode(errors="replace").strip()
+
+
+def window_size(session):
+    shell = tool(session.env, "xdotool", "getwindowgeometry", "--shell", session.window)
+    values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
+    return int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def focus(session):
+    # Without a window manager the window gets the input focus directly; XTEST key events go to it.
+    tool(session.env, "xdotool", "windowfocus", "--sync", session.window)
+
+
+def key_down(session, key):
+    tool(session.env, "xdotool", "keydown", key)
+
+
+def key_up(session, key):
+    tool(session.env, "xdotool", "keyup", key)
+
+
+def key_press(session, key):
+    tool(session.env, "xdotool", "key", key)
+
+
+def parse_ppm(data):
+    """Reads a binary PPM (P6, 8 bits a channel) into a Picture."""
+    fields = re.match(rb"P6\s+(?:#[^\n]*\s+)*(\d+)\s+(\d+)\s+(\d+)\s", data)
+    if not fields or int(fields.group(3)) != 255:
+        fail("not an 8-bit binary PPM: %r" % data[:20])
+    width, height = int(fields.group(1)), int(fields.group(2))
+    rgb = data[fields.end():fields.end() + width * height * 3]
+    if len(rgb) != width * height * 3:
+        fail("PPM of %dx%d holds only %d bytes" % (width, height, len(rgb)))
+    return Picture(width, height, rgb)
+
+
+def screenshot(session, label):
+    """The window's contents now. Every screenshot is remembered so that a failing test can keep them."""
+    data = tool(session.env, "import", "-window", session.window, "-depth", "8", "ppm:-", binary=True)
+    picture = parse_ppm(data)
+    if session.shots and session.shots[-1][0] == label:
+        session.shots.pop()  # of a run of screenshots awaiting one thing, the last one tells
+    session.shots.append((label, picture))
+    return picture
+
+
+def read_picture(path):
+    """A picture file (the game's BMPs) as RGB, read through ImageMagick."""
+    if not os.path.exists(path):
+        fail("%s is missing" % path)
+    done = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], stdin=subprocess.DEVNULL,
+                          capture_output=True, timeout=TOOL_BOUND_S)
+    if done.returncode != 0:
+        fail("ImageMagick cannot read %s: %s" % (path, done.stderr.decode(errors="replace").strip()))
+    return parse_ppm(done.stdout)
+
+
+def await_picture(session, label, check, bound_s=PICTURE_BOUND_S):
+    """Takes screenshots until check(picture) returns None (the picture is as awaited) or the bound passes.
+    check returns a text saying what is still wrong; the last one goes into the failure message."""
+    deadline = time.monotonic() + bound_s
+    wrong = "no screenshot taken"
+    while True:
+        if session.game.poll() is not None:
+            fail("the game ended with status %d while awaiting %s; its output: %s"
+                 % (session.game.returncode, label, game_output(session) or "(none)"))
+        picture = screenshot(session, label)
+        wrong = check(picture)
+        if wrong is None:
+            return picture
+        if time.monotonic() >= deadline:
+            fail("%s: not seen within %.0f s: %s" % (label, bound_s, wrong))
+        time.sleep(POLL_S)
+
+
+def await_exit(session, bound_s=EXIT_BOUND_S):
+    try:
+        return session.game.wait(timeout=bound_s)
+    except subprocess.TimeoutExpired:
+        fail("the game was still running %.0f s after the quit request" % bound_s)
+
+
+def write_png(path, picture):
+    def chunk(kind, body):
+        return (len(body).to_bytes(4, "big") + kind + body
+                + zlib.crc32(kind + body).to_bytes(4, "big"))
+    stride = picture.width * 3
+    rows = b"".join(b"\0" + picture.rgb[y * stride:(y + 1) * stride] for y in range(picture.height))
+    header = picture.width.to_bytes(4, "big") + picture.height.to_bytes(4, "big") + bytes([8, 2, 0, 0, 0])
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 6))
+                  + chunk(b"IEND", b""))
+
+
+def keep_screenshots(session):
+    """Writes every screenshot of the session as a PNG into its keep directory; returns their paths."""
+    paths = []
+    for number, (label, picture) in enumerate(session.shots, 1):
+        name = "%02d-%s.png" % (number, re.sub(r"[^A-Za-z0-9]+", "-", label).strip("-"))
+        path = os.path.join(session.keep_dir, name)
+        write_png(path, picture)
+        paths.append(path)
+    return paths
+
+
+# Pixel helpers. Positions are screen pixels from the window's top-left corner, as in the game.
+
+def pixel(picture, x, y):
+    i = (y * picture.width + x) * 3
+    return tuple(picture.rgb[i:i + 3])
+
+
+def row(picture, y, x0=0, x1=None):
+    x1 = picture.width if x1 is None else x1
+    start = (y * picture.width + x0) * 3
+    return picture.rgb[start:start + (x1 - x0) * 3]
+
+
+def differing_pixels(a, b, skip=lambda x, y: False, limit=None):
+    """Positions where two pictures of the same size differ; rows that are equal are passed over whole."""
+    found = []
+    for y in range(a.height):
+        ra, rb = row(a, y), row(b, y)
+        if ra == rb:
+            continue
+        for x in range(a.width):
+            if ra[x * 3:x * 3 + 3] != rb[x * 3:x * 3 + 3] and not skip(x, y):
+                found.append((x, y))
+                if limit is not None and len(found) >= limit:
+                    return found
+    return found
+
+
+def matching_share(screen, sprite, x, y):
+    """The share of the sprite's pixels that the screen shows unchanged with the sprite's corner at (x, y);
+    pixels that fall outside the screen count as not matching."""
+    same = 0
+    for sy in range(sprite.height):
+        ty = y + sy
+        if ty < 0 or ty >= screen.height:
+            continue
+        for sx in range(sprite.width):
+            tx = x + sx
+            if 0 <= tx < screen.width and pixel(screen, tx, ty) == pixel(sprite, sx, sy):
+                same += 1
+    return same / (sprite.width * sprite.height)
+
+
+def find_sprite(screen, sprite, min_share=0.8):
+    """Where the whole sprite shows on the screen: (share, x, y) of every place where at least min_share of
+    its pixels match, best first. Candidates come from exact matches of whole sprite rows (fast byte
+    searches), so a sprite partly covered by something drawn over it is still found."""
+    votes = {}
+    rows = [row(sprite, sy) for sy in range(sprite.height)]
+    useful = [(sy, r) for sy, r in enumerate(rows) if len(set(r[i:i + 3] for i in range(0, len(r), 3))) > 1]
+    if not useful:
+        useful = list(enumerate(rows))
+    for ty in range(screen.height):
+        line = row(screen, ty)
+        for sy, r in useful:
+            start = line.find(r)
+            while start != -1:
+                if start % 3 == 0:
+                    place = (start // 3, ty - sy)
+                    votes[place] = votes.get(place, 0) + 1
+                start = line.find(r, start + 1)
+    needed = max(1, int(len(useful) * min_share * 0.5))
+    found = []
+    for (x, y), count in votes.items():
+        if count >= needed:
+            share = matching_share(screen, sprite, x, y)
+            if share >= min_share:
+                found.append((share, x, y))
+    found.sort(reverse=True)
+    return found

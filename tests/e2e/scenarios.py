@@ -1,0 +1,320 @@
+#!/usr/bin/env python3
+# The game played as a person would, in a real X window: start-up, the match, moving and firing, quitting.
+#
+# Usage: scenarios.py SCENARIO --game build/grimvale --root REPO --keep DIR
+# Exits 0 when every check of the scenario holds; otherwise prints what was seen, keeps the screenshots
+# as PNG files under DIR/SCENARIO and names them, and exits 1.
+import argparse
+import os
+import shutil
+import signal
+import sys
+import time
+from collections import Counter
+
+import harness
+from harness import Picture, fail
+
+SCREEN_W, SCREEN_H = 600, 500
+CORNER = 130                     # the top-left corner that every frame redraws from the title picture
+PLAYER_START = (100, 300)
+WALK_PX_PER_FRAME = 2
+FRAMES_PER_SECOND = 60
+HOLD_RIGHT_S = 1.0
+
+# The seven wall blocks of the arena, inclusive: x from, x to, y from, y to.
+BLOCKS = (
+    (21, 107, 53, 137),
+    (178, 263, 53, 137),
+    (315, 401, 53, 137),
+    (473, 558, 53, 137),
+    (316, 599, 188, 292),
+    (29, 115, 343, 467),
+    (314, 401, 343, 467),
+)
+assert len(BLOCKS) == 7
+
+# The heads-up line along the bottom: what it shows and from which x, all at y = 480; each text is
+# looked for between its x and the next one's (the last up to the screen's edge).
+HUD_Y = 480
+HUD_TEXTS = (
+    ("Points:", 190),
+    ("the score", 240),
+    ("Weapon:", 270),
+    ("the weapon's name", 340),
+    ("Ammo:", 450),
+    ("the ammunition", 500),
+)
+assert len(HUD_TEXTS) == 6
+
+
+def graphics(root, name):
+    return harness.read_picture(os.path.join(root, "Graphics", name))
+
+
+def on_black_screen(picture):
+    """The picture drawn at (0, 0) on a black 600x500 screen, as the game's blit leaves it."""
+    if (picture.width, picture.height) == (SCREEN_W, SCREEN_H):
+        return picture
+    rows = []
+    for y in range(SCREEN_H):
+        line = harness.row(picture, y, 0, min(picture.width, SCREEN_W)) if y < picture.height else b""
+        rows.append(line + b"\0" * (SCREEN_W * 3 - len(line)))
+    return Picture(SCREEN_W, SCREEN_H, b"".join(rows))
+
+
+def outside_corner(x, y):
+    return x < CORNER and y < CORNER
+
+
+def title_check(title):
+    def check(shot):
+        if (shot.width, shot.height) != (SCREEN_W, SCREEN_H):
+            return "the window shows %dx%d pixels" % (shot.width, shot.height)
+        wrong = harness.differing_pixels(shot, title, skip=outside_corner, limit=20)
+        if wrong:
+            x, y = wrong[0]
+            return ("%s%d pixels outside the top-left %dx%d corner differ from Graphics/bg.bmp, the first at (%d, %d): "
+                    "#%02x%02x%02x instead of #%02x%02x%02x"
+                    % ("at least " if len(wrong) == 20 else "", len(wrong), CORNER, CORNER, x, y,
+                       *harness.pixel(shot, x, y), *harness.pixel(title, x, y)))
+        return None
+    return check
+
+
+def await_title(session, root):
+    title = on_black_screen(graphics(root, "bg.bmp"))
+    return harness.await_picture(session, "title screen", title_check(title))
+
+
+def block_pixels(block, inset=2):
+    x0, x1, y0, y1 = block
+    return [(x, y) for y in range(y0 + inset, y1 + 1 - inset) for x in range(x0 + inset, x1 + 1 - inset)]
+
+
+def wall_colour(arena):
+    counts = Counter(harness.pixel(arena, x, y) for block in BLOCKS for x, y in block_pixels(block))
+    return counts.most_common(1)[0][0]
+
+
+def arena_check(arena, title):
+    """The arena is on the screen when, inside every wall block, the screen shows the map's own pixels
+    (its wall colour, or whatever the map has there) nearly everywhere; the actors, their shots and
+    the texts may cover a little of a block."""
+    wall = wall_colour(arena)
+    for number, block in enumerate(BLOCKS, 1):
+        inside = block_pixels(block)
+        unlike_title = sum(harness.pixel(arena, x, y) != harness.pixel(title, x, y) for x, y in inside)
+        if unlike_title < len(inside) // 2:
+            fail("inside wall block %d Graphics/map1.bmp and Graphics/bg.bmp are alike: the arena cannot be told "
+                 "from the title screen there" % number)
+
+    def check(shot):
+        for number, block in enumerate(BLOCKS, 1):
+            inside = block_pixels(block)
+            same = sum(harness.pixel(shot, x, y) == harness.pixel(arena, x, y) for x, y in inside)
+            walls = sum(harness.pixel(shot, x, y) == wall for x, y in inside)
+            if same < 0.85 * len(inside):
+                return ("inside wall block %d at x %d..%d, y %d..%d only %d%% of the pixels show Graphics/map1.bmp's "
+                        "(%d%% show its wall colour #%02x%02x%02x)"
+                        % (number, *block, 100 * same // len(inside), 100 * walls // len(inside), *wall))
+        return None
+    return check
+
+
+def hud_check(arena):
+    """Each text of the heads-up line leaves yellow ink (the heads-up font's tint) where the map has none."""
+    def check(shot):
+        for number, (text, x0) in enumerate(HUD_TEXTS):
+            x1 = HUD_TEXTS[number + 1][1] if number + 1 < len(HUD_TEXTS) else SCREEN_W
+            ink = 0
+            for y in range(HUD_Y - 2, SCREEN_H):
+                for x in range(x0, x1):
+                    r, g, b = harness.pixel(shot, x, y)
+                    if (r, g, b) != harness.pixel(arena, x, y) and r >= 160 and g >= 160 and b <= 96:
+                        ink += 1
+            if ink < 4:
+                return ("no yellow text for %s in the heads-up line (x %d..%d, y from %d): %d inked pixels"
+                        % (text, x0, x1 - 1, HUD_Y - 2, ink))
+        return None
+    return check
+
+
+def officer_at(shot, officer):
+    found = harness.find_sprite(shot, officer)
+    return [(x, y) for _, x, y in found]
+
+
+def start_match(session, root):
+    """From the title screen, the key 1 held until the title gives way, then released at once: held on
+    past the first 50 match frames the same key would also pick the Knife."""
+    title = await_title(session, root)
+    harness.focus(session)
+    harness.key_down(session, "1")
+    try:
+        def left_title(shot):
+            moved = harness.differing_pixels(shot, title, skip=outside_corner, limit=1000)
+            return None if len(moved) >= 1000 else "the title screen still shows (%d pixels changed)" % len(moved)
+        harness.await_picture(session, "title screen left", left_title)
+    finally:
+        harness.key_up(session, "1")
+    return title
+
+
+def scenario_startup(args, sessions):
+    with harness.game_session(args.game, args.root, args.keep) as session:
+        sessions.append(session)
+        size = harness.window_size(session)
+        if size != (SCREEN_W, SCREEN_H):
+            fail("the window is %dx%d, not %dx%d" % (*size, SCREEN_W, SCREEN_H))
+        await_title(session, args.root)
+    return "the 600x500 window appeared after %.1f s and shows Graphics/bg.bmp" % session.appeared_after
+
+
+def scenario_match(args, sessions):
+    arena = graphics(args.root, "map1.bmp")
+    officer = graphics(args.root, "swatr.bmp")
+    with harness.game_session(args.game, args.root, args.keep) as session:
+        sessions.append(session)
+        title = start_match(session, args.root)
+        shot = harness.await_picture(session, "arena", arena_check(arena, on_black_screen(title)))
+        places = officer_at(shot, officer)
+        if PLAYER_START not in places:
+            fail("the officer facing right (Graphics/swatr.bmp) is not at its start (%d, %d); found at %s"
+                 % (*PLAYER_START, places or "no place"))
+        harness.await_picture(session, "heads-up line", hud_check(arena))
+    return "the arena, the officer at (100, 300) and the heads-up line show after the key 1"
+
+
+def settled_officer(session, officer):
+    """Screenshots until two in a row show the officer facing right at the same place; that place."""
+    last = []
+
+    def check(shot):
+        places = officer_at(shot, officer)
+        if len(places) != 1:
+            last.clear()
+            return "the officer facing right shows at %s" % (places or "no place")
+        settled = last == places
+        last[:] = places
+        return None if settled else "the officer is still moving"
+    harness.await_picture(session, "officer at rest", check)
+    return last[0]
+
+
+def scenario_move_and_fire(args, sessions):
+    officer = graphics(args.root, "swatr.bmp")
+    flash = graphics(args.root, "mflash.bmp")
+    bullet = graphics(args.root, "bullet.bmp")
+    with harness.game_session(args.game, args.root, args.keep) as session:
+        sessions.append(session)
+        start_match(session, args.root)
+        start = settled_officer(session, officer)
+        if start != PLAYER_START:
+            fail("the officer starts at %s, not at %s" % (start, PLAYER_START))
+
+        # The right arrow held for about a second; the key 2 with it makes sure the Colt is in hand,
+        # whatever the key 1 picked if it was held long.
+        began = time.monotonic()
+        harness.key_down(session, "Right")
+        harness.key_down(session, "2")
+        try:
+            time.sleep(HOLD_RIGHT_S)
+        finally:
+            harness.key_up(session, "Right")
+            harness.key_up(session, "2")
+        held_s = time.monotonic() - began
+        x, y = settled_officer(session, officer)
+        most = WALK_PX_PER_FRAME * int(FRAMES_PER_SECOND * held_s + 10)
+        if y != start[1] or not 10 * WALK_PX_PER_FRAME <= x - start[0] <= most:
+            fail("after the right arrow was held for %.2f s the officer went from %s to %s: expected the same y "
+                 "and 20 to %d px to the right" % (held_s, start, (x, y), most))
+
+        # The flash shows at the barrel, (x + 20, y + 10), while the shot flies to the right from (x + 10, y + 10).
+        before = session.shots[-1][1]
+        barrel = (x + 20, y + 10)
+        if harness.matching_share(before, flash, *barrel) >= 0.85:
+            fail("a muzzle flash shows at the barrel %s before the space bar is pressed" % (barrel,))
+
+        def fired(shot):
+            if harness.matching_share(shot, flash, *barrel) >= 0.85:
+                return None
+            for bx in range(x + 10, SCREEN_W):
+                if (harness.matching_share(shot, bullet, bx, y + 10) >= 0.85
+                        and harness.matching_share(before, bullet, bx, y + 10) < 0.85):
+                    return None
+            return "neither the muzzle flash at %s nor a shot on the line y = %d to the right" % (barrel, y + 10)
+        harness.key_down(session, "space")
+        try:
+            harness.await_picture(session, "shot or muzzle flash", fired)
+        finally:
+            harness.key_up(session, "space")
+
+        harness.key_press(session, "Escape")
+        status = harness.await_exit(session)
+        if status != 0:
+            fail("Escape during the match ended the game with status %d" % status)
+    return ("the officer walked from %s to %s in %.2f s of the right arrow and fired; Escape then ended the game "
+            "with status 0" % (start, (x, y), held_s))
+
+
+def scenario_quit(args, sessions):
+    with harness.game_session(args.game, args.root, args.keep) as session:
+        sessions.append(session)
+        harness.focus(session)
+        asked = time.monotonic()
+        harness.key_press(session, "Escape")
+        status = harness.await_exit(session)
+        took = time.monotonic() - asked
+        if status != 0:
+            fail("Escape ended the game with status %d; its output: %s" % (status, harness.game_output(session) or "(none)"))
+    # The session is closed: Xvfb has been stopped. Nothing of either may be left running, and the
+    # display's lock file and socket must be gone with it.
+    for name, process in (("game", session.game), ("Xvfb", session.xvfb)):
+        if process.poll() is None or harness.group_alive(process.pid):
+            fail("a %s process (group %d) is still running" % (name, process.pid))
+    number = session.display.lstrip(":")
+    for leftover in ("/tmp/.X%s-lock" % number, "/tmp/.X11-unix/X%s" % number):
+        if os.path.exists(leftover):
+            fail("%s is left behind" % leftover)
+    return "Escape ended the game with status 0 after %.2f s; no game or Xvfb process is left" % took
+
+
+SCENARIOS = {
+    "startup": scenario_startup,
+    "match": scenario_match,
+    "move_and_fire": scenario_move_and_fire,
+    "quit": scenario_quit,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description="Plays the game in a real X window and checks what it shows.")
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    parser.add_argument("--game", required=True, help="the built game binary")
+    parser.add_argument("--root", required=True, help="the directory holding Graphics/ and data/")
+    parser.add_argument("--keep", required=True, help="where a failing scenario keeps its screenshots")
+    args = parser.parse_args()
+    args.game = os.path.abspath(args.game)
+    args.keep = os.path.join(os.path.abspath(args.keep), args.scenario)
+
+    # A stop from outside (CTest's timeout, Ctrl-C) still runs the clean-up of the session.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    sessions = []
+    try:
+        said = SCENARIOS[args.scenario](args, sessions)
+    except AssertionError as failure:
+        print("FAILED %s: %s" % (args.scenario, failure))
+        if sessions:
+            kept = harness.keep_screenshots(sessions[-1])
+            print("screenshots kept: %s" % (", ".join(kept) or "none taken"))
+            print("game output: %s" % (harness.game_output(sessions[-1]) or "(none)"))
+        print("files kept in %s" % args.keep)
+        return 1
+    print("passed %s: %s" % (args.scenario, said))
+    shutil.rmtree(args.keep, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
