@@ -295,7 +295,7 @@ def matching_share(screen, sprite, x, y):
 
 def find_sprite(screen, sprite, min_share=0.8):
     """Where the whole sprite shows on the screen: (share, x, y) of every place where at least min_share of
-    its pixels match, best first. Candidates come from exact matches of whole sprite rows (fast byte
+    its pixels match and no better place overlaps, best first. Candidates come from exact matches of whole sprite rows (fast byte
     searches), so a sprite partly covered by something drawn over it is still found."""
     votes = {}
     rows = [row(sprite, sy) for sy in range(sprite.height)]
@@ -319,4 +319,9 @@ def find_sprite(screen, sprite, min_share=0.8):
             if share >= min_share:
                 found.append((share, x, y))
     found.sort(reverse=True)
-    return found
+    # A sprite shifted by a pixel still matches much of itself: of overlapping places keep the best.
+    best = []
+    for share, x, y in found:
+        if all(abs(x - bx) >= sprite.width or abs(y - by) >= sprite.height for _, bx, by in best):
+            best.append((share, x, y))
+    return best
