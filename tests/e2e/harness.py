@@ -39,35 +39,43 @@ def _die_with_parent():
 
 
 def _stop_group(process, bound_s=5.0):
-    """Ends a process started in its own group, and everything in that group: TERM first, then KILL."""
+    """Ends a process started in its own group and everything in that group: TERM, a wait for the group's
+    leader, then KILL for whatever is left (Xvfb runs helpers of its own)."""
     if process is None:
         return
-    for sig in (signal.SIGTERM, signal.SIGKILL):
-        with contextlib.suppress(ProcessLookupError):
-            os.killpg(process.pid, sig)
-        try:
-            process.wait(timeout=bound_s)
-            break
-        except subprocess.TimeoutExpired:
+    with contextlib.suppress(ProcessLookupError):
+        os.killpg(process.pid, signal.SIGTERM)
+    with contextlib.suppress(subprocess.TimeoutExpired):
+        process.wait(timeout=bound_s)
+    with contextlib.suppress(ProcessLookupError):
+        os.killpg(process.pid, signal.SIGKILL)
+    process.wait()
+
+
+def live_members(pgid):
+    """The processes of a group that are still running; zombies awaiting their reaper are not counted."""
+    members = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
             continue
-    if process.poll() is None:
-        process.wait()
-
-
-def group_alive(pgid):
-    try:
-        os.killpg(pgid, 0)
-    except ProcessLookupError:
-        return False
-    return True
+        try:
+            with open("/proc/%s/stat" % entry) as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        if int(fields[2]) == pgid and fields[0] not in ("Z", "X"):
+            members.append(int(entry))
+    return members
 
 
 def _start_xvfb(keep_dir):
-    """Starts Xvfb on the first free display number, which it reports through -displayfd once it is ready."""
+    """Starts Xvfb on the first free display number, which it reports through -displayfd once it is ready.
+    -noreset: by default the server resets when its last client leaves, and a client that connects during
+    the reset is turned away; the polling xdotool calls come and go while the game is still connecting."""
     read_end, write_end = os.pipe()
     log = open(os.path.join(keep_dir, "xvfb.log"), "wb")
     xvfb = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten", "tcp", "-noreset"],
         stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
         pass_fds=(write_end,), start_new_session=True, preexec_fn=_die_with_parent)
     os.close(write_end)
@@ -157,12 +165,12 @@ def focus(session):
     tool(session.env, "xdotool", "windowfocus", "--sync", session.window)
 
 
-def key_down(session, key):
-    tool(session.env, "xdotool", "keydown", key)
+def key_down(session, *keys):
+    tool(session.env, "xdotool", "keydown", *keys)
 
 
-def key_up(session, key):
-    tool(session.env, "xdotool", "keyup", key)
+def key_up(session, *keys):
+    tool(session.env, "xdotool", "keyup", *keys)
 
 
 def key_press(session, key):
