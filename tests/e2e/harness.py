@@ -110,7 +110,7 @@ def tool(env, *args, binary=False):
     return done.stdout if binary else done.stdout.decode()
 
 
-def _await_window(env, game):
+def _await_window(env, game, keep_dir):
     deadline = time.monotonic() + WINDOW_BOUND_S
     started = time.monotonic()
     while time.monotonic() < deadline:
@@ -122,7 +122,10 @@ def _await_window(env, game):
         if found.returncode == 0 and ids:
             return ids[0].decode(), time.monotonic() - started
         time.sleep(POLL_S)
-    fail("no visible window named Grimvale within %.0f s" % WINDOW_BOUND_S)
+    with open(os.path.join(keep_dir, "game-output.txt"), "rb") as output:
+        said = output.read().decode(errors="replace").strip()
+    fail("no visible window named Grimvale on display %s within %.0f s; the game's output: %s"
+         % (env["DISPLAY"], WINDOW_BOUND_S, said or "(none)"))
 
 
 @contextlib.contextmanager
@@ -142,7 +145,7 @@ def game_session(game_binary, root, keep_dir):
             game = subprocess.Popen([game_binary], cwd=root, env=env, stdin=subprocess.DEVNULL,
                                     stdout=output, stderr=subprocess.STDOUT,
                                     start_new_session=True, preexec_fn=_die_with_parent)
-        window, took = _await_window(env, game)
+        window, took = _await_window(env, game, keep_dir)
         yield Session(display, env, xvfb, game, window, took, keep_dir, [])
     finally:
         _stop_group(game)
