@@ -1,0 +1,134 @@
+// Cost of one pass of the main loop, on the title screen and in a busy match, beside the floor:
+// the full-screen map blitted once and the screen flipped, which any 600x500 game pays every frame.
+// Runs from the repository root on SDL's dummy video driver with the real pictures and fonts.
+#include "shell/main_loop.h"
+#include "shell/match_state.h"
+#include "shell/startup.h"
+
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+// Every heap allocation made in the process, SDL's included, is counted here, so a benchmark can
+// report the allocations one pass makes; the counting forwards to the C library's own allocator.
+extern "C" {
+void *__libc_malloc(size_t size);
+void *__libc_calloc(size_t count, size_t size);
+void *__libc_realloc(void *block, size_t size);
+
+static unsigned long allocations = 0;
+
+void *malloc(size_t size) {
+    allocations++;
+    return __libc_malloc(size);
+}
+void *calloc(size_t count, size_t size) {
+    allocations++;
+    return __libc_calloc(count, size);
+}
+void *realloc(void *block, size_t size) {
+    allocations++;
+    return __libc_realloc(block, size);
+}
+}
+
+namespace {
+
+Uint8 benchKeys[SDLK_LAST];
+MatchState titleRecord;   // the record as start-up leaves it
+MatchState matchRecord;   // a match with everything on the screen at once
+SDL_Surface *floorMap;    // the map in the display's own format: a blit of it is a plain copy
+
+// Starts the game as its main function does, then builds the two records the passes start from.
+void startGame() {
+    if (chdir(GRIMVALE_ROOT) != 0) std::perror(GRIMVALE_ROOT);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    startUp();
+    titleRecord = match;
+
+    // Player walking right and firing at the enemy, who is alive, chasing and firing back; the
+    // heads-up line, the player's hit points, both pickups and the muzzle flashes are drawn.
+    matchRecord = match;
+    matchRecord.matchStarted = 1;
+    matchRecord.matchFrames = 600;
+    matchRecord.ammoBoxShown = 1;
+    matchRecord.ammoBoxTimer = 301;
+    matchRecord.medkitShown = 1;
+    matchRecord.medkitTimer = 501;
+    matchRecord.score = 1240;
+
+    floorMap = match.mapSprite ? SDL_DisplayFormat(match.mapSprite) : nullptr;
+}
+
+void holdMatchKeys() {
+    for (Uint8 &key : benchKeys) key = 0;
+    benchKeys[SDLK_RIGHT] = 1;
+    benchKeys[SDLK_SPACE] = 1;
+}
+
+// Each iteration starts from the same record, so every pass draws the same picture.
+void runPasses(benchmark::State &state, const MatchState &start) {
+    unsigned long before = allocations;
+    for (auto _ : state) {
+        match = start;
+        match.keys = benchKeys;
+        runPassSteps();
+    }
+    state.counters["allocs/pass"] = static_cast<double>(allocations - before) / state.iterations();
+}
+
+void floorPass(benchmark::State &state) {
+    unsigned long before = allocations;
+    for (auto _ : state) {
+        SDL_Rect at = {0, 0, 0, 0};
+        SDL_UpperBlit(floorMap, nullptr, match.screen, &at);
+        SDL_Flip(match.screen);
+    }
+    state.counters["allocs/pass"] = static_cast<double>(allocations - before) / state.iterations();
+}
+
+void titlePass(benchmark::State &state) {
+    for (Uint8 &key : benchKeys) key = 0;
+    runPasses(state, titleRecord);
+}
+
+void matchPass(benchmark::State &state) {
+    holdMatchKeys();
+    runPasses(state, matchRecord);
+}
+
+// The same match in its first frames, when the longest hint line is drawn on top.
+void matchPassWithHint(benchmark::State &state) {
+    holdMatchKeys();
+    MatchState start = matchRecord;
+    start.matchFrames = 300;
+    runPasses(state, start);
+}
+
+}  // namespace
+
+BENCHMARK(floorPass)->Name("floor");
+BENCHMARK(titlePass)->Name("title_pass");
+BENCHMARK(matchPass)->Name("match_pass");
+BENCHMARK(matchPassWithHint)->Name("match_pass_hint");
+
+int main(int argc, char **argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    startGame();
+    if (const char *shot = std::getenv("GRIMVALE_BENCH_SCREENSHOT")) {
+        holdMatchKeys();
+        match = matchRecord;
+        match.keys = benchKeys;
+        runPassSteps();
+        SDL_SaveBMP(match.screen, shot);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    shutDown();
+    return 0;
+}
