@@ -1,13 +1,15 @@
 // grimvale-floor: the least any 600x500 SDL game does per frame, to measure the game against. Opens
 // the same window, blits the map over the whole screen and flips, at 60 frames a second with the
-// game's own pacing, until the window is closed or Escape is pressed. Run from the repository root.
+// game's own pacing and the game's way to the window, until the window is closed or Escape is pressed. Run from the repository root.
 #include "shell/frame_pacer.h"
+#include "shell/startup.h"
 
 #include <SDL.h>
 
 #include <cstdio>
 
 int main(int, char **) {
+    choosePlainFramebuffer();  // the same way to the window as the game's
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::printf("Unable to init SDL: %s\n", SDL_GetError());
         return 1;
@@ -18,6 +20,7 @@ int main(int, char **) {
         SDL_Quit();
         return 1;
     }
+    SDL_WM_SetCaption("Grimvale floor", "Grimvale floor");
     SDL_Surface *map = SDL_LoadBMP("Graphics/map1.bmp");
 
     int quit = 0;
