@@ -1,9 +1,13 @@
 // The main-loop pass: event drain, the match-start key, the frame's corner redraw, and frame pacing.
 #include "shell/frame_pacer.h"
 #include "shell/main_loop.h"
+#include "shell/startup.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -101,4 +105,32 @@ TEST(FramePacer, NeverSleepsWhenLateAndRestartsAfterAStall) {
     FramePacer wrapping = startPacer(0xFFFFFFF0u);
     EXPECT_EQ(frameWaitMs(wrapping, 0xFFFFFFF5u), 11u);
     EXPECT_EQ(frameWaitMs(wrapping, 0x00000010u), 1u) << "SDL's tick counter wrapping around changes nothing";
+}
+
+TEST(StartUp, PlainFramebufferUnlessThePlayerChoseOtherwise) {
+    const char *names[] = {"SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION"};
+    std::string saved[2];
+    bool wasSet[2];
+    for (int i = 0; i < 2; i++) {
+        const char *value = std::getenv(names[i]);
+        wasSet[i] = value != nullptr;
+        saved[i] = value ? value : "";
+    }
+
+    unsetenv("SDL_RENDER_DRIVER");
+    unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
+    choosePlainFramebuffer();
+    EXPECT_STREQ(std::getenv("SDL_RENDER_DRIVER"), "software");
+    EXPECT_STREQ(std::getenv("SDL_FRAMEBUFFER_ACCELERATION"), "0");
+
+    setenv("SDL_RENDER_DRIVER", "opengl", 1);
+    setenv("SDL_FRAMEBUFFER_ACCELERATION", "1", 1);
+    choosePlainFramebuffer();
+    EXPECT_STREQ(std::getenv("SDL_RENDER_DRIVER"), "opengl") << "the player's own choice stands";
+    EXPECT_STREQ(std::getenv("SDL_FRAMEBUFFER_ACCELERATION"), "1");
+
+    for (int i = 0; i < 2; i++) {
+        if (wasSet[i]) setenv(names[i], saved[i].c_str(), 1);
+        if (!wasSet[i]) unsetenv(names[i]);
+    }
 }
