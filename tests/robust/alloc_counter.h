@@ -1,0 +1,10 @@
+// Counts the heap allocations the process makes (malloc, calloc, realloc, and operator new through them).
+#pragma once
+
+#include <cstdint>
+
+// Starts counting from here on; allocations before the first call are not counted.
+void startCountingAllocations();
+
+// Allocations made since counting started.
+uint64_t allocationsCounted();
