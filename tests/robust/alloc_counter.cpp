@@ -11,6 +11,7 @@ namespace {
 
 std::atomic<bool> counting{false};
 std::atomic<uint64_t> counted{0};
+std::atomic<bool> tracing{false};
 
 void noteAllocation() {
     if (counting.load(std::memory_order_relaxed)) counted.fetch_add(1, std::memory_order_relaxed);
@@ -28,9 +29,13 @@ void noteAllocation() {
 
 #ifdef GRIMVALE_ASAN
 #include <sanitizer/allocator_interface.h>
+#include <sanitizer/common_interface_defs.h>
 
 namespace {
-void onMalloc(const volatile void *, size_t) { noteAllocation(); }
+void onMalloc(const volatile void *, size_t) {
+    noteAllocation();
+    if (counting.load() && tracing.exchange(false)) __sanitizer_print_stack_trace();
+}
 void onFree(const volatile void *) {}
 }  // namespace
 
@@ -40,6 +45,8 @@ void startCountingAllocations() {
     counted = 0;
     counting = true;
 }
+
+void traceNextAllocation() { tracing = true; }
 
 #else
 
@@ -68,6 +75,8 @@ void startCountingAllocations() {
     counted = 0;
     counting = true;
 }
+
+void traceNextAllocation() {}
 
 #endif
 

@@ -8,3 +8,7 @@ void startCountingAllocations();
 
 // Allocations made since counting started.
 uint64_t allocationsCounted();
+
+// Under AddressSanitizer: prints the call stack of the next allocation to standard error, once, so
+// that an allocation where none belongs can be traced to its caller. Does nothing in a plain build.
+void traceNextAllocation();

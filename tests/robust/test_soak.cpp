@@ -92,6 +92,7 @@ TEST(Soak, RandomKeysKeepTheRecordSaneAndAllocateNothing) {
 
     startCountingAllocations();
     for (long pass = 1; pass <= passes && insanePass == 0; pass++) {
+        if (pass == settlePasses + 1) traceNextAllocation();  // shows where a late allocation comes from
         uint64_t before = allocationsCounted();
         for (SDLKey key : playKeys)
             if (toggle(random) == 0) held[key] = !held[key];
