@@ -9,12 +9,17 @@
 
 namespace {
 
+// Only the thread that started counting is counted: the game's passes all run on it, while SDL's own
+// background threads (audio device detection, for one) allocate on their own schedule.
+thread_local bool countingThread = false;
 std::atomic<bool> counting{false};
 std::atomic<uint64_t> counted{0};
 std::atomic<bool> tracing{false};
 
+bool countsHere() { return countingThread && counting.load(std::memory_order_relaxed); }
+
 void noteAllocation() {
-    if (counting.load(std::memory_order_relaxed)) counted.fetch_add(1, std::memory_order_relaxed);
+    if (countsHere()) counted.fetch_add(1, std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -34,7 +39,7 @@ void noteAllocation() {
 namespace {
 void onMalloc(const volatile void *, size_t) {
     noteAllocation();
-    if (counting.load() && tracing.exchange(false)) __sanitizer_print_stack_trace();
+    if (countsHere() && tracing.exchange(false)) __sanitizer_print_stack_trace();
 }
 void onFree(const volatile void *) {}
 }  // namespace
@@ -43,10 +48,11 @@ void startCountingAllocations() {
     static bool hooked = __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree) != 0;
     (void)hooked;
     counted = 0;
+    countingThread = true;
     counting = true;
 }
 
-void traceNextAllocation() { tracing = true; }
+void traceNextAllocation(bool on) { tracing = on; }
 
 #else
 
@@ -73,10 +79,11 @@ void *realloc(void *block, size_t size) {
 
 void startCountingAllocations() {
     counted = 0;
+    countingThread = true;
     counting = true;
 }
 
-void traceNextAllocation() {}
+void traceNextAllocation(bool) {}
 
 #endif
 

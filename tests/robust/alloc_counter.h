@@ -3,12 +3,13 @@
 
 #include <cstdint>
 
-// Starts counting from here on; allocations before the first call are not counted.
+// Starts counting the calling thread's allocations from here on.
 void startCountingAllocations();
 
-// Allocations made since counting started.
+// Allocations the counting thread made since counting started.
 uint64_t allocationsCounted();
 
-// Under AddressSanitizer: prints the call stack of the next allocation to standard error, once, so
-// that an allocation where none belongs can be traced to its caller. Does nothing in a plain build.
-void traceNextAllocation();
+// Under AddressSanitizer, while on: prints the call stack of the next counted allocation to standard
+// error, once, so that an allocation where none belongs can be traced to its caller. Does nothing in
+// a plain build.
+void traceNextAllocation(bool on);
