@@ -9,6 +9,10 @@
 
 Uint8 testKeys[SDLK_LAST];
 
+// Every test program runs headless on SDL's dummy video and audio drivers, and so do the game's
+// programs it starts, whatever the environment held.
+[[maybe_unused]] static const bool headless = setenv("SDL_VIDEODRIVER", "dummy", 1) == 0 && setenv("SDL_AUDIODRIVER", "dummy", 1) == 0;
+
 SDL_Surface *MatchState::*const allSprites[17] = {
     &MatchState::backgroundSprite, &MatchState::mapSprite,        &MatchState::playerSpriteUp,
     &MatchState::playerSpriteDown, &MatchState::playerSpriteLeft, &MatchState::playerSpriteRight,
