@@ -60,15 +60,27 @@ BitmapFont *loadFont(const char *directory, float red, float green, float blue, 
 
     FILE *raw = openInFont(directory, "font.raw");
     if (!raw) return nullptr;
+    // Up to 64 MiB for the largest side: when memory runs out the font is refused like a missing one.
     size_t pixelCount = static_cast<size_t>(side) * static_cast<size_t>(side);
     uint8_t *coverage = static_cast<uint8_t *>(std::malloc(pixelCount));
+    BitmapFont *font = static_cast<BitmapFont *>(std::calloc(1, sizeof(BitmapFont)));
+    uint8_t *pixels = static_cast<uint8_t *>(std::malloc(pixelCount * 4));
+    int32_t *widths = static_cast<int32_t *>(std::malloc(256 * sizeof(int32_t)));
+    if (!coverage || !font || !pixels || !widths) {
+        std::fclose(raw);
+        std::free(coverage);
+        std::free(font);
+        std::free(pixels);
+        std::free(widths);
+        return nullptr;
+    }
     readPadded(raw, coverage, pixelCount);
     std::fclose(raw);
 
-    BitmapFont *font = static_cast<BitmapFont *>(std::calloc(1, sizeof(BitmapFont)));
     font->textureSize = side;
     font->cellSize = side / 16;
-    font->pixels = static_cast<uint8_t *>(std::malloc(pixelCount * 4));
+    font->pixels = pixels;
+    font->widths = widths;
     uint8_t redByte = static_cast<uint8_t>(static_cast<int>(red * 255));
     uint8_t greenByte = static_cast<uint8_t>(static_cast<int>(green * 255));
     uint8_t blueByte = static_cast<uint8_t>(static_cast<int>(blue * 255));
@@ -87,7 +99,6 @@ BitmapFont *loadFont(const char *directory, float red, float green, float blue, 
     SDL_FreeSurface(wrapped);
 
     // Without font.dat every character advances by one cell, so text stays readable.
-    font->widths = static_cast<int32_t *>(std::malloc(256 * sizeof(int32_t)));
     for (int code = 0; code < 256; code++) font->widths[code] = font->cellSize;
     FILE *dat = openInFont(directory, "font.dat");
     if (dat) {
