@@ -45,6 +45,11 @@ TEST(Programs, GameReportsSdlStartFailureWithStatusOne) {
     ASSERT_EQ(lines(run.out).size(), 1u) << run.out;
     EXPECT_EQ(run.out.rfind("Unable to init SDL: ", 0), 0u) << run.out;
     EXPECT_GT(run.out.size(), std::string("Unable to init SDL: \n").size()) << "SDL's error text follows";
+
+    // No display at all: the game must not run on invisibly.
+    run = runCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 10 " GRIMVALE_BINARY " 2>/dev/null");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.rfind("Unable to init SDL: ", 0), 0u) << run.out;
 }
 
 TEST(Programs, ReplayTraceOfTitleScreenPassesHoldsTheStartValues) {

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 // SDL 2 under the SDL 1.2 layer would show the window's picture through an OpenGL renderer, which
 // on a machine without a graphics card means a software GL stack: some 60 MB more resident memory,
@@ -18,11 +19,23 @@ void choosePlainFramebuffer() {
     setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
 }
 
+// With no display to open a window on, older SDL 2 releases under the 1.2 layer fall back to an
+// invisible offscreen screen and the game would run on with nobody able to see it. Unless that
+// driver was asked for by name, such a start counts as SDL failing to start.
+bool startedWithoutDisplay() {
+    char driver[32];
+    bool offscreen = SDL_VideoDriverName(driver, sizeof driver) && std::strcmp(driver, "offscreen") == 0;
+    bool chosen = std::getenv("SDL_VIDEODRIVER") != nullptr;
+    if (offscreen && !chosen) SDL_SetError("no display to open the game's window on");
+    return offscreen && !chosen;
+}
+
 // Either failure ends the process with status 1; SDL_Quit then runs from the exit handler.
 void startUp() {
     choosePlainFramebuffer();
-    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0 || startedWithoutDisplay()) {
         std::printf("Unable to init SDL: %s\n", SDL_GetError());
+        SDL_Quit();
         std::exit(1);
     }
     std::atexit(SDL_Quit);
