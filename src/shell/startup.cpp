@@ -19,6 +19,8 @@ void choosePlainFramebuffer() {
     setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
 }
 
+namespace {
+
 // With no display to open a window on, older SDL 2 releases under the 1.2 layer fall back to an
 // invisible offscreen screen and the game would run on with nobody able to see it. Unless that
 // driver was asked for by name, such a start counts as SDL failing to start.
@@ -30,7 +32,10 @@ bool startedWithoutDisplay() {
     return offscreen && !chosen;
 }
 
-// Either failure ends the process with status 1; SDL_Quit then runs from the exit handler.
+}  // namespace
+
+// Either failure ends the process with status 1: SDL failing to start shuts down what it did start,
+// a refused video mode leaves that to the exit handler.
 void startUp() {
     choosePlainFramebuffer();
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0 || startedWithoutDisplay()) {
