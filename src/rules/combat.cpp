@@ -110,35 +110,41 @@ void stabWithKnife() {
     if (inBox && match.weapon == 1 && match.enemyDead == 0) match.enemyHealth -= match.weaponDamage;
 }
 
-// Health doubles as the death count: it rises by one per frame from wherever it fell, and the
-// enemy comes back once it reaches 100, which scores.
-void enemyDeathAndReturn() {
-    if (match.enemyHealth < 1) match.enemyDead = 1;
-    if (match.enemyDead == 1) {
-        addCapped(match.enemyHealth, 1);
-        drawSprite(match.enemyDeadSprite, match.enemyX, match.enemyY);
+namespace {
+
+// Health doubles as the death count: once below 1 the actor lies dead, the count rises by one per
+// frame from wherever it fell with the dead sprite drawn at the place of death, and the actor comes
+// back at its respawn point once the count reaches 100. "Reaches" rather than "equals": a medkit
+// taken while dead adds 25 to the player's count, which may then pass 100 without ever equalling it.
+// Returns true in the frame of the return.
+bool deathAndReturn(int32_t &health, int32_t &dead, int32_t &x, int32_t &y, SDL_Surface *deadSprite,
+                    int32_t respawnX, int32_t respawnY) {
+    if (health < 1) dead = 1;
+    if (dead == 1) {
+        addCapped(health, 1);
+        drawSprite(deadSprite, x, y);
     }
-    if (match.enemyDead == 1 && match.enemyHealth >= returnHealth) {
-        match.enemyDead = 0;
-        match.enemyX = enemyRespawnX;
-        match.enemyY = enemyRespawnY;
-        addCapped(match.score, pointsForReturn);
+    bool returns = dead == 1 && health >= returnHealth;
+    if (returns) {
+        dead = 0;
+        x = respawnX;
+        y = respawnY;
     }
+    return returns;
 }
 
-// As for the enemy, without points. "Reaches 100" rather than "equals 100": a medkit taken while
-// dead adds 25 to the count, which may then pass 100 without ever equalling it.
+}  // namespace
+
+// The points are scored when the enemy comes back, not when it dies.
+void enemyDeathAndReturn() {
+    bool returned = deathAndReturn(match.enemyHealth, match.enemyDead, match.enemyX, match.enemyY,
+                                   match.enemyDeadSprite, enemyRespawnX, enemyRespawnY);
+    if (returned) addCapped(match.score, pointsForReturn);
+}
+
 void playerDeathAndReturn() {
-    if (match.playerHealth < 1) match.playerDead = 1;
-    if (match.playerDead == 1) {
-        addCapped(match.playerHealth, 1);
-        drawSprite(match.playerDeadSprite, match.playerX, match.playerY);
-    }
-    if (match.playerDead == 1 && match.playerHealth >= returnHealth) {
-        match.playerDead = 0;
-        match.playerX = playerRespawnX;
-        match.playerY = playerRespawnY;
-    }
+    deathAndReturn(match.playerHealth, match.playerDead, match.playerX, match.playerY, match.playerDeadSprite,
+                   playerRespawnX, playerRespawnY);
 }
 
 // One px per axis toward the player; the last test that moves sets the facing, so the enemy faces
