@@ -2,6 +2,7 @@
 #include "rules/controls.h"
 
 #include "shell/match_state.h"
+#include "shell/platform.h"
 
 // Columns: name, damage of one hit, rounds charged when its shot ends. Rows: weapon 1 to 4.
 const WeaponRow weaponTable[weaponCount] = {
@@ -24,29 +25,29 @@ const SDLKey weaponKeys[weaponCount] = {SDLK_1, SDLK_2, SDLK_3, SDLK_4};
 // Every held arrow acts, so the facing is the last held in the order up, down, left, right, and
 // opposite arrows cancel their moves. The walls push back later in the pass.
 void movePlayer() {
-    if (match.keys[SDLK_UP] && match.playerDead != 1) {
+    if (keyHeld(SDLK_UP) && match.playerDead != 1) {
         match.playerY -= 2;
         match.playerDir = DirUp;
     }
-    if (match.keys[SDLK_DOWN] && match.playerDead != 1) {
+    if (keyHeld(SDLK_DOWN) && match.playerDead != 1) {
         match.playerY += 2;
         match.playerDir = DirDown;
     }
-    if (match.keys[SDLK_LEFT] && match.playerDead != 1) {
+    if (keyHeld(SDLK_LEFT) && match.playerDead != 1) {
         match.playerX -= 2;
         match.playerDir = DirLeft;
     }
-    if (match.keys[SDLK_RIGHT] && match.playerDead != 1) {
+    if (keyHeld(SDLK_RIGHT) && match.playerDead != 1) {
         match.playerX += 2;
         match.playerDir = DirRight;
     }
     // Only marks the shot: whether it flies depends on ammo and weapon, in the match frame.
-    if (match.keys[SDLK_SPACE] && match.playerDead != 1) match.playerFiring = 1;
+    if (keyHeld(SDLK_SPACE) && match.playerDead != 1) match.playerFiring = 1;
 }
 
 void selectWeapon() {
     for (int32_t n = 1; n <= weaponCount; n++) {
-        if (match.keys[weaponKeys[n - 1]] && match.matchFrames > 50) match.weapon = n;
+        if (keyHeld(weaponKeys[n - 1]) && match.matchFrames > 50) match.weapon = n;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "rules/controls.h"
 #include "rules/walls.h"
 #include "shell/match_state.h"
+#include "shell/platform.h"
 
 // Takes every waiting event; a window close or the key-down of Escape asks to quit.
 // The pass still runs to its end: quit is only tested at the top of the next one.
@@ -21,7 +22,7 @@ void refreshKeys() { match.keys = SDL_GetKeyState(nullptr); }
 
 // The key 1 starts the match; nothing ever ends it.
 void checkMatchStartKey() {
-    if (match.keys[SDLK_1] && match.matchStarted == 0) match.matchStarted = 1;
+    if (keyHeld(SDLK_1) && match.matchStarted == 0) match.matchStarted = 1;
 }
 
 void runFrame() {
