@@ -150,3 +150,16 @@ TEST(DrawText, UnsafeInputStaysSafe) {
     EXPECT_EQ(textWidth(nullptr, "nothing"), 0);
     freeFont(nullptr);
 }
+
+TEST(DrawText, ZeroByteEndsTheText) {
+    resetMatch();
+    BitmapFont *font = loadTintedFont(makeBlockFontDir("block7-zero", 7).c_str(), 1.0f, 1.0f, 0.0f);
+    ASSERT_NE(font, nullptr);
+    font->widths['b'] = 50;
+    EXPECT_EQ(textWidth(font, "a%cb", 0), 7) << "only the 'a' before the zero is measured";
+    fillScreen(0x000000);
+    drawText(match.screen, font, 0, 0, "a%cb", 0);
+    EXPECT_EQ(rgbAt(match.screen, 8, 0), 0xFFFF00u) << "'a' is drawn";
+    EXPECT_EQ(rgbAt(match.screen, 9, 0), 0x000000u) << "nothing is drawn past the zero";
+    freeFont(font);
+}

@@ -43,10 +43,10 @@ int32_t readTextureSize(FILE *ini) {
     return usable;
 }
 
+// The text's length is up to its first zero byte: a zero formatted into it ends the text there.
 int formatText(char (&text)[textBufferSize], const char *format, va_list args) {
-    int length = std::vsnprintf(text, sizeof text, format, args);
-    int kept = length < 0 ? 0 : (length >= textBufferSize ? textBufferSize - 1 : length);
-    return kept;
+    if (std::vsnprintf(text, sizeof text, format, args) < 0) text[0] = '\0';
+    return static_cast<int>(std::strlen(text));
 }
 
 }  // namespace
