@@ -81,6 +81,16 @@ TEST(FontReader, MissingOrUnusableFilesGiveNullOrDefaults) {
     freeFont(font);
 }
 
+TEST(FontReader, SideAfterLongWhiteSpaceIsRead) {
+    openDummyScreen();
+    std::string dir = makeFontDir("ini-long-space", 16, ramp(256), std::vector<uint8_t>(256, 1));
+    writeFile(dir + "/font.ini", std::string(300, ' ') + "\n\t\r\n" + std::string(700, '\n') + "+0032\n");
+    BitmapFont *font = loadWhiteFont(dir.c_str());
+    ASSERT_NE(font, nullptr) << "a thousand white-space bytes before the number";
+    EXPECT_EQ(font->textureSize, 32);
+    freeFont(font);
+}
+
 TEST(FontReader, PathTooLongIsRefusedNotCut) {
     openDummyScreen();
     std::string dir = makeBlockFontDir("long-path", 5);

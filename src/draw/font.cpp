@@ -3,6 +3,7 @@
 
 #include "draw/sprites.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -30,16 +31,20 @@ void readPadded(FILE *file, uint8_t *out, size_t count) {
     std::memset(out + got, 255, count - got);
 }
 
-// The side from font.ini: leading white space, optional sign, digits; anything after is ignored.
-// Returns 0 when the file holds no number or one outside 1 to maxTextureSize. The number is
-// parsed with strtoll on a bounded read, so an absurdly long one cannot overflow an int.
+// The side from font.ini: one number as %d reads it, after any amount of white space (optional
+// sign, then digits); anything after it is ignored. Returns 0 when the file holds no number or one
+// outside 1 to maxTextureSize. The digits are added up one at a time and the sum stops growing past
+// maxTextureSize, so an absurdly long number cannot overflow.
 int32_t readTextureSize(FILE *ini) {
-    char text[256];
-    size_t got = std::fread(text, 1, sizeof text - 1, ini);
-    text[got] = '\0';
-    char *end = nullptr;
-    long long side = std::strtoll(text, &end, 10);
-    int32_t usable = (end != text && side > 0 && side <= maxTextureSize) ? static_cast<int32_t>(side) : 0;
+    int c = std::fgetc(ini);
+    while (c != EOF && std::isspace(c)) c = std::fgetc(ini);
+    bool negative = c == '-';
+    if (c == '-' || c == '+') c = std::fgetc(ini);
+    if (c == EOF || !std::isdigit(c)) return 0;
+    int32_t side = 0;
+    for (; c != EOF && std::isdigit(c); c = std::fgetc(ini))
+        if (side <= maxTextureSize) side = side * 10 + (c - '0');
+    int32_t usable = (!negative && side > 0 && side <= maxTextureSize) ? side : 0;
     return usable;
 }
 
