@@ -6,19 +6,61 @@
 #include "rules/controls.h"
 #include "rules/walls.h"
 #include "shell/match_state.h"
+#include "shell/pad.h"
 #include "shell/platform.h"
+#include "shell/view.h"
 
-// Takes every waiting event; a window close or the key-down of Escape asks to quit.
+#include <cstring>
+
+namespace {
+
+bool keyDown(const SDL_Event &event, SDLKey key) { return event.type == SDL_KEYDOWN && event.key.keysym.sym == key; }
+
+// The window losing the keyboard or being minimised, and the keyboard coming back.
+bool lostFocus(const SDL_Event &event) {
+    return event.type == SDL_ACTIVEEVENT && event.active.gain == 0 &&
+           (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0;
+}
+bool gotFocus(const SDL_Event &event) {
+    return event.type == SDL_ACTIVEEVENT && event.active.gain == 1 && (event.active.state & SDL_APPINPUTFOCUS) != 0;
+}
+
+}  // namespace
+
+// Takes every waiting event; a window close or the key-down of Escape asks to quit. P pauses and
+// resumes, F11 and Alt+Enter switch full screen, the controller's events go to its state. A window
+// that has lost the keyboard by the end of the drain pauses the game: switching full screen takes
+// the keyboard away and gives it back at once, which must not pause.
 // The pass still runs to its end: quit is only tested at the top of the next one.
 void drainEvents(int32_t &quit) {
     SDL_Event event;
+    int32_t unfocused = 0;
     while (SDL_PollEvent(&event)) {
+        int32_t paused = match.view.paused;
         if (event.type == SDL_QUIT) quit = 1;
-        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) quit = 1;
+        if (keyDown(event, SDLK_ESCAPE)) quit = 1;
+        if (keyDown(event, SDLK_p) && paused == 0) pauseGame();
+        if (keyDown(event, SDLK_p) && paused == 1) resumeGame();
+        if (keyDown(event, SDLK_F11)) toggleFullScreen();
+        if (keyDown(event, SDLK_RETURN) && (event.key.keysym.mod & KMOD_ALT) != 0) toggleFullScreen();
+        if (lostFocus(event)) unfocused = 1;
+        if (gotFocus(event)) unfocused = 0;
+        readPadEvent(event);
     }
+    if (unfocused == 1) pauseGame();
 }
 
-void refreshKeys() { match.keys = SDL_GetKeyState(nullptr); }
+// The held keys the rules read: the keyboard's, with the controller's added. A copy the game owns,
+// so SDL's own key array is never written.
+void refreshKeys() {
+    static Uint8 held[SDLK_LAST];
+    int count = 0;
+    Uint8 *keyboard = SDL_GetKeyState(&count);
+    std::memset(held, 0, sizeof held);
+    std::memcpy(held, keyboard, count < SDLK_LAST ? static_cast<size_t>(count) : sizeof held);
+    addPadKeys(held);
+    match.keys = held;
+}
 
 // The key 1 starts the match; nothing ever ends it.
 void checkMatchStartKey() {
@@ -28,7 +70,7 @@ void checkMatchStartKey() {
 void runFrame() {
     drawSpriteRegion(match.backgroundSprite, -2, -2, 132, 132, -2, -2);  // top-left 130x130 of the title picture
     if (match.matchStarted == 1) runMatchFrame();
-    SDL_Flip(match.screen);
+    presentFrame();
 }
 
 // Steps 3 to 12 of a pass, after the keys are read: the same for the game and the replay tool.

@@ -1,4 +1,5 @@
-// The one record of game state: screen, keys, fonts, sprites, both actors, both shots, pickups, counters.
+// The one record of game state: screen, keys, fonts, sprites, both actors, both shots, pickups, counters,
+// and the shell's own parts the rules never read: how the picture reaches the window, the pause, the pad.
 #pragma once
 
 #include <SDL.h>
@@ -6,12 +7,37 @@
 
 struct BitmapFont;
 
+// How the 600x500 picture reaches the window. At scale 1 in a window the game draws straight into
+// the window's surface; otherwise it draws into the canvas, which the present step scales into the
+// window. Zeroed (as the tests leave it) it means the first case.
+struct ViewState {
+    SDL_Surface *window;            // the display surface; null until the window is open
+    SDL_Surface *canvas;            // 600x500 in the window's format: the picture when scaled
+    SDL_Surface *held;              // 600x500: the frame as it was when the game paused
+    int32_t scaled;                 // 1 while match.screen is the canvas
+    int32_t scale;                  // whole-number scale of the picture now
+    int32_t offsetX, offsetY;       // where the picture's top-left corner sits in the window
+    int32_t windowScale;            // the scale the window opens at, kept through full screen
+    int32_t fullScreen;             // 1 while full screen
+    int32_t desktopW, desktopH;     // the desktop's size before the game opened its window; 0 unknown
+    int32_t paused;                 // 1 while paused: no pass runs, the frame shows dimmed
+};
+
+// The first game controller, as SDL's joystick events leave it. Its held buttons, hat and stick
+// become held keys once a pass, merged with the keyboard's.
+struct PadState {
+    SDL_Joystick *stick;            // opened at start-up; null without a controller
+    Uint8 buttons[32];              // 1 while held, by button number
+    Uint8 hat;                      // SDL_HAT_* bits of the first hat
+    Sint16 stickX, stickY;          // the left stick's axes 0 and 1
+};
+
 // Facing of an actor and of its shot.
 enum Direction : int32_t { DirUp = 1, DirDown = 2, DirLeft = 3, DirRight = 4 };
 
 struct MatchState {
     // display and input
-    SDL_Surface *screen;            // the display surface; every draw targets it
+    SDL_Surface *screen;            // the 600x500 picture every draw targets: the window or view.canvas
     Uint8 *keys;                    // key-state array, one byte per SDL key code; nonzero = held
 
     // fonts, owned from start-up until shutdown
@@ -68,6 +94,10 @@ struct MatchState {
     int32_t medkitX, medkitY;       // where the medkit lies
     int32_t medkitShown;            // 1 while it lies on the map
     int32_t medkitTimer;            // match frames since it was last taken
+
+    // the shell's own, never read by the rules
+    ViewState view;
+    PadState pad;
 };
 
 extern MatchState match;

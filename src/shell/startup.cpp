@@ -1,9 +1,11 @@
-// Bringing the game up (SDL, window, fonts, title lines, sprites, start values) and taking it down.
+// Bringing the game up (SDL, window, controller, fonts, title lines, sprites, start values) and taking it down.
 #include "shell/startup.h"
 
 #include "draw/font.h"
 #include "draw/sprites.h"
 #include "shell/match_state.h"
+#include "shell/pad.h"
+#include "shell/platform.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +40,7 @@ bool startedWithoutDisplay() {
 // a refused video mode leaves that to the exit handler.
 void startUp() {
     choosePlainFramebuffer();
+    askForStandardPadLayout();
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0 || startedWithoutDisplay()) {
         std::printf("Unable to init SDL: %s\n", SDL_GetError());
         SDL_Quit();
@@ -51,11 +54,11 @@ void startUp() {
     SDL_FreeSurface(icon);
     SDL_WM_SetCaption("Grimvale", "Grimvale");
 
-    match.screen = SDL_SetVideoMode(600, 500, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
-    if (!match.screen) {
+    if (!openGameWindow()) {
         std::printf("Unable to set 600x500x32 video mode: %s\n", SDL_GetError());
         std::exit(1);
     }
+    openPad();
 
     match.titleFont = loadWhiteFont("data/font1");
     match.hudFont = loadTintedFont("data/font2", 1.0f, 1.0f, 0.0f);

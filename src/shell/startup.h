@@ -1,4 +1,4 @@
-// Bringing the game up (SDL, window, fonts, title lines, sprites, start values) and taking it down.
+// Bringing the game up (SDL, window, controller, fonts, title lines, sprites, start values) and taking it down.
 #pragma once
 
 // Has SDL put the screen on the window by plain copying rather than through OpenGL; before SDL_Init.

@@ -7,7 +7,8 @@
 
 namespace {
 
-// Columns: name printed, field of the record. Rows in trace order.
+// Columns: name printed, field of the record. Rows in trace order: every field of the game, none of
+// the shell's view or pad.
 struct TraceField {
     const char *name;
     int32_t MatchState::*field;
@@ -30,7 +31,7 @@ const TraceField traceFields[] = {
     {"medkitX", &MatchState::medkitX},           {"medkitY", &MatchState::medkitY},
     {"medkitShown", &MatchState::medkitShown},   {"medkitTimer", &MatchState::medkitTimer},
 };
-static_assert(sizeof traceFields / sizeof traceFields[0] == 30, "every numeric field of the record is traced");
+static_assert(sizeof traceFields / sizeof traceFields[0] == 30, "every numeric field of the game is traced");
 
 }  // namespace
 

@@ -1,0 +1,137 @@
+// Puts the game's 600x500 picture on the window: at a whole-number scale, centred on black in full
+// screen, and dimmed under the pause line while paused. The rules never see any of it.
+#include "shell/view.h"
+
+#include "draw/font.h"
+#include "shell/match_state.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char pauseLine[] = "Paused - press P";
+constexpr int32_t windowRoomPercent = 90;  // the window leaves a tenth of the desktop free
+
+SDL_Surface *pictureLike(SDL_Surface *window) {
+    const SDL_PixelFormat *f = window->format;
+    return SDL_CreateRGBSurface(SDL_SWSURFACE, pictureW, pictureH, 32, f->Rmask, f->Gmask, f->Bmask, 0);
+}
+
+// Halves every colour channel: the picture stays recognisable behind the pause line.
+void dim(SDL_Surface *surface) {
+    SDL_LockSurface(surface);
+    for (int y = 0; y < surface->h; y++) {
+        Uint32 *row = reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(surface->pixels) + y * surface->pitch);
+        for (int x = 0; x < surface->w; x++) row[x] = (row[x] >> 1) & 0x7F7F7F7Fu;
+    }
+    SDL_UnlockSurface(surface);
+}
+
+void copyPicture(SDL_Surface *from, SDL_Surface *to) {
+    SDL_Rect at = {0, 0, 0, 0};
+    SDL_BlitSurface(from, nullptr, to, &at);
+}
+
+void show(SDL_Surface *picture) {
+    const ViewState &v = match.view;
+    if (picture != v.window) scalePicture(picture, v.window, v.scale, v.offsetX, v.offsetY);
+    SDL_Flip(v.window);
+}
+
+}  // namespace
+
+int32_t fittingScale(int32_t w, int32_t h, int32_t percent) {
+    int32_t scale = 1;
+    for (int32_t k = 2; k <= largestScale; k++) {
+        if (pictureW * k * 100 <= w * percent && pictureH * k * 100 <= h * percent) scale = k;
+    }
+    return scale;
+}
+
+int32_t chooseWindowScale(const char *setting, int32_t desktopW, int32_t desktopH) {
+    int32_t automatic = desktopW > 0 && desktopH > 0 ? fittingScale(desktopW, desktopH, windowRoomPercent) : 1;
+    if (setting == nullptr) return automatic;
+    char *end = nullptr;
+    long asked = std::strtol(setting, &end, 10);
+    bool usable = end != setting && *end == '\0' && asked >= 1 && asked <= largestScale;
+    if (!usable) {
+        std::fprintf(stderr, "GRIMVALE_SCALE=%s ignored: the scale is a whole number from 1 to %d\n", setting, largestScale);
+        return automatic;
+    }
+    int32_t scale = static_cast<int32_t>(asked);
+    bool unknownDesktop = desktopW <= 0 || desktopH <= 0;
+    if (unknownDesktop || (pictureW * scale <= desktopW && pictureH * scale <= desktopH)) return scale;
+    int32_t fits = fittingScale(desktopW, desktopH, 100);
+    std::fprintf(stderr, "GRIMVALE_SCALE=%s too large for the %dx%d desktop: scale %d instead\n", setting,
+                 desktopW, desktopH, fits);
+    return fits;
+}
+
+void keepPicture() {
+    ViewState &v = match.view;
+    if (v.window && v.canvas && v.scaled == 0) copyPicture(v.window, v.canvas);
+    v.window = nullptr;
+    if (v.canvas) match.screen = v.canvas;
+}
+
+void useWindow(SDL_Surface *window, int32_t scale, int32_t fullScreen) {
+    ViewState &v = match.view;
+    if (!v.canvas) v.canvas = pictureLike(window);
+    if (!v.held) v.held = pictureLike(window);
+    v.window = window;
+    v.scale = scale;
+    v.fullScreen = fullScreen;
+    v.offsetX = (window->w - pictureW * scale) / 2;
+    v.offsetY = (window->h - pictureH * scale) / 2;
+    v.scaled = (scale > 1 || window->w != pictureW || window->h != pictureH) ? 1 : 0;
+    SDL_FillRect(window, nullptr, SDL_MapRGB(window->format, 0, 0, 0));
+    if (v.scaled == 0) copyPicture(v.canvas, window);
+    match.screen = v.scaled ? v.canvas : window;
+}
+
+void scalePicture(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t x, int32_t y) {
+    size_t rowBytes = static_cast<size_t>(pictureW * scale) * 4;
+    SDL_LockSurface(picture);
+    SDL_LockSurface(dst);
+    for (int32_t py = 0; py < pictureH; py++) {
+        const Uint32 *from = reinterpret_cast<const Uint32 *>(static_cast<Uint8 *>(picture->pixels) + py * picture->pitch);
+        Uint8 *first = static_cast<Uint8 *>(dst->pixels) + (y + py * scale) * dst->pitch + x * 4;
+        Uint32 *to = reinterpret_cast<Uint32 *>(first);
+        for (int32_t px = 0; px < pictureW; px++) {
+            for (int32_t k = 0; k < scale; k++) *to++ = from[px];
+        }
+        for (int32_t k = 1; k < scale; k++) std::memcpy(first + k * dst->pitch, first, rowBytes);
+    }
+    SDL_UnlockSurface(dst);
+    SDL_UnlockSurface(picture);
+}
+
+void presentFrame() {
+    if (match.view.scaled == 0) SDL_Flip(match.screen);
+    if (match.view.scaled == 1) show(match.screen);
+}
+
+// The undimmed frame goes to view.held. In a window at scale 1 match.screen is the window itself,
+// which is dimmed in place and put back on resuming; otherwise the held copy is the one dimmed, and
+// match.screen is never touched. Either way the game's picture comes back as it was: the title
+// screen, which only redraws its corner, must not stay dimmed.
+void pauseGame() {
+    ViewState &v = match.view;
+    if (v.paused == 1 || v.window == nullptr) return;
+    v.paused = 1;
+    copyPicture(match.screen, v.held);
+    SDL_Surface *shown = v.scaled ? v.held : match.screen;
+    dim(shown);
+    int32_t cell = match.hudFont ? match.hudFont->cellSize : 0;
+    drawText(shown, match.hudFont, (pictureW - textWidth(match.hudFont, pauseLine)) / 2, (pictureH - cell) / 2, pauseLine);
+    show(shown);
+}
+
+void resumeGame() {
+    ViewState &v = match.view;
+    if (v.paused == 0) return;
+    v.paused = 0;
+    if (v.scaled == 0) copyPicture(v.held, match.screen);
+}

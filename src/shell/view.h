@@ -1,0 +1,38 @@
+// Puts the game's 600x500 picture on the window: at a whole-number scale, centred on black in full
+// screen, and dimmed under the pause line while paused. The rules never see any of it.
+#pragma once
+
+#include <SDL.h>
+#include <cstdint>
+
+constexpr int32_t pictureW = 600;
+constexpr int32_t pictureH = 500;
+constexpr int32_t largestScale = 8;  // the most GRIMVALE_SCALE may ask for
+
+// The largest whole-number scale at which the picture fits within percent of a w x h area; at least 1.
+int32_t fittingScale(int32_t w, int32_t h, int32_t percent);
+
+// The window's scale: GRIMVALE_SCALE's value (setting, null when unset) when it is 1 to 8 and the
+// window fits the desktop, otherwise the largest that fits within 90% of the desktop. An unusable
+// setting, or one too large for the desktop, is said in one line on standard error.
+int32_t chooseWindowScale(const char *setting, int32_t desktopW, int32_t desktopH);
+
+// Makes window the game's display surface at the given scale, full screen or not: match.screen becomes
+// the window itself (scale 1 in a window) or the canvas, which then holds the picture the switch
+// left; borders are black. The canvas and held frame are made on the first call.
+void useWindow(SDL_Surface *window, int32_t scale, int32_t fullScreen);
+
+// Keeps the picture on the canvas before the window's surface is replaced, and forgets that surface
+// until useWindow gives the new one.
+void keepPicture();
+
+// Scales a 600x500 picture by a whole number into dst with its corner at (x, y): each pixel becomes
+// a scale x scale block. Both surfaces 32 bits per pixel in the same format.
+void scalePicture(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t x, int32_t y);
+
+// The last step of every frame: the picture onto the window, and the flip.
+void presentFrame();
+
+// Pausing keeps the frame as it is and shows it dimmed with the pause line; resuming puts it back.
+void pauseGame();
+void resumeGame();
