@@ -17,7 +17,7 @@ from collections import namedtuple
 Picture = namedtuple("Picture", "width height rgb")
 
 # One run of the game: the X display it shows on, its window, the processes and where files are kept.
-Session = namedtuple("Session", "display env xvfb game window appeared_after keep_dir shots")
+Session = namedtuple("Session", "display env xvfb game window appeared_after keep_dir shots wm")
 
 WINDOW_BOUND_S = 20.0     # the game's window must be mapped within this time
 PICTURE_BOUND_S = 15.0    # any awaited picture must show within this time
@@ -68,14 +68,14 @@ def live_members(pgid):
     return members
 
 
-def _start_xvfb(keep_dir):
+def _start_xvfb(keep_dir, screen):
     """Starts Xvfb on the first free display number, which it reports through -displayfd once it is ready.
     -noreset: by default the server resets when its last client leaves, and a client that connects during
     the reset is turned away; the polling xdotool calls come and go while the game is still connecting."""
     read_end, write_end = os.pipe()
     log = open(os.path.join(keep_dir, "xvfb.log"), "wb")
     xvfb = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24", "-nolisten", "tcp", "-noreset"],
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen + "x24", "-nolisten", "tcp", "-noreset"],
         stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
         pass_fds=(write_end,), start_new_session=True, preexec_fn=_die_with_parent)
     os.close(write_end)
@@ -128,27 +128,54 @@ def _await_window(env, game, keep_dir):
          % (env["DISPLAY"], WINDOW_BOUND_S, said or "(none)"))
 
 
+def _start_window_manager(env, keep_dir):
+    """openbox on the session's display, as on a desktop: full screen needs a window manager to grant it.
+    Waits until it has taken the display (it sets the root window's _NET_SUPPORTING_WM_CHECK)."""
+    log = open(os.path.join(keep_dir, "openbox.log"), "wb")
+    wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdin=subprocess.DEVNULL, stdout=log,
+                          stderr=subprocess.STDOUT, start_new_session=True, preexec_fn=_die_with_parent)
+    log.close()
+    deadline = time.monotonic() + WINDOW_BOUND_S
+    while time.monotonic() < deadline:
+        said = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=TOOL_BOUND_S).stdout
+        if b"window id" in said:
+            return wm
+        if wm.poll() is not None:
+            break
+        time.sleep(POLL_S)
+    _stop_group(wm)
+    fail("openbox did not take the display within %.0f s (see %s)" % (WINDOW_BOUND_S, os.path.join(keep_dir, "openbox.log")))
+
+
 @contextlib.contextmanager
-def game_session(game_binary, root, keep_dir):
-    """Starts Xvfb and the game the way the README's run command does (build/grimvale from the directory
-    holding Graphics/ and data/), waits for its window, and stops both, whatever happens inside."""
+def game_session(game_binary, root, keep_dir, screen="800x600", window_manager=False, game_env=None):
+    """Starts Xvfb (a screen of the given size, with openbox when asked) and the game the way the README's run
+    command does (build/grimvale from the directory holding Graphics/ and data/), waits for its window, and
+    stops them all, whatever happens inside."""
     shutil.rmtree(keep_dir, ignore_errors=True)
     os.makedirs(keep_dir)
     xvfb = None
+    wm = None
     game = None
     try:
-        xvfb, display = _start_xvfb(keep_dir)
+        xvfb, display = _start_xvfb(keep_dir, screen)
         env = dict(os.environ)
         env["DISPLAY"] = display
         env.pop("SDL_VIDEODRIVER", None)  # the game must open a real X window, whatever the caller set
+        env.pop("GRIMVALE_SCALE", None)   # and choose its own scale, unless the scenario says otherwise
+        env.update(game_env or {})
+        if window_manager:
+            wm = _start_window_manager(env, keep_dir)
         with open(os.path.join(keep_dir, "game-output.txt"), "wb") as output:
             game = subprocess.Popen([game_binary], cwd=root, env=env, stdin=subprocess.DEVNULL,
                                     stdout=output, stderr=subprocess.STDOUT,
                                     start_new_session=True, preexec_fn=_die_with_parent)
         window, took = _await_window(env, game, keep_dir)
-        yield Session(display, env, xvfb, game, window, took, keep_dir, [])
+        yield Session(display, env, xvfb, game, window, took, keep_dir, [], wm)
     finally:
         _stop_group(game)
+        _stop_group(wm)
         _stop_group(xvfb)
 
 
@@ -161,6 +188,19 @@ def window_size(session):
     shell = tool(session.env, "xdotool", "getwindowgeometry", "--shell", session.window)
     values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
     return int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def window_geometry(session):
+    """Where the window sits on the screen and its size: x, y, width, height."""
+    shell = tool(session.env, "xdotool", "getwindowgeometry", "--shell", session.window)
+    values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def focus_elsewhere(session):
+    """Gives the keyboard to the root window, as clicking another program would take it from the game."""
+    root = re.search(r"Window id: (0x[0-9a-f]+)", tool(session.env, "xwininfo", "-root")).group(1)
+    tool(session.env, "xdotool", "windowfocus", root)
 
 
 def focus(session):
