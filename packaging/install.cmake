@@ -1,31 +1,37 @@
-# Installing the game (program, pictures and fonts, launcher, menu entry, icon, metainfo) and the
-# Debian package made from that installation.
+# Installing the game (program, pictures and fonts, launcher, menu entry, icon, metainfo, manual page)
+# and the Debian package made from that installation.
 include(GNUInstallDirs)
 
 set(GRIMVALE_APP_ID io.grimvale.Grimvale)
-set(grimvaleDataDir "${CMAKE_INSTALL_DATADIR}/grimvale")
-set(grimvaleProgramDir "${CMAKE_INSTALL_LIBEXECDIR}/grimvale")
+
+# Where the launcher, the program and the pictures and fonts go, relative to the prefix. A prefix
+# install keeps them beside other programs (bin/, libexec/grimvale, share/grimvale); the Debian
+# package (debian/rules) puts the launcher in games/ and the files in share/games/grimvale, where
+# Debian keeps its games.
+set(GRIMVALE_BINDIR "${CMAKE_INSTALL_BINDIR}" CACHE STRING "Directory of the grimvale launcher, relative to the prefix")
+set(GRIMVALE_DATADIR "${CMAKE_INSTALL_DATADIR}/grimvale" CACHE STRING "Directory of Graphics/ and data/, relative to the prefix")
+set(GRIMVALE_PROGRAMDIR "${CMAKE_INSTALL_LIBEXECDIR}/grimvale" CACHE STRING "Directory of the game's program, relative to the prefix")
 
 # The program lives outside the path: players start it through the launcher, which first changes to
 # the data directory where the game finds Graphics/ and data/.
-install(TARGETS grimvale RUNTIME DESTINATION "${grimvaleProgramDir}")
+install(TARGETS grimvale RUNTIME DESTINATION "${GRIMVALE_PROGRAMDIR}")
 
 # The data directory always exists; it holds whatever pictures and fonts the tree has. The globs make
 # the build configure again when files appear or go, so a checkout that gains them installs them.
-install(DIRECTORY DESTINATION "${grimvaleDataDir}")
+install(DIRECTORY DESTINATION "${GRIMVALE_DATADIR}")
 foreach(gameDir Graphics data)
   file(GLOB_RECURSE gameFiles CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${gameDir}/*")
   if(gameFiles)
-    install(DIRECTORY "${PROJECT_SOURCE_DIR}/${gameDir}" DESTINATION "${grimvaleDataDir}")
+    install(DIRECTORY "${PROJECT_SOURCE_DIR}/${gameDir}" DESTINATION "${GRIMVALE_DATADIR}")
   endif()
 endforeach()
 
 install(CODE "
   set(GRIMVALE_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")
   set(GRIMVALE_BINARY_DIR \"${PROJECT_BINARY_DIR}\")
-  set(GRIMVALE_BINDIR \"${CMAKE_INSTALL_BINDIR}\")
-  set(GRIMVALE_DATADIR \"${grimvaleDataDir}\")
-  set(GRIMVALE_PROGRAMDIR \"${grimvaleProgramDir}\")
+  set(GRIMVALE_BINDIR \"${GRIMVALE_BINDIR}\")
+  set(GRIMVALE_DATADIR \"${GRIMVALE_DATADIR}\")
+  set(GRIMVALE_PROGRAMDIR \"${GRIMVALE_PROGRAMDIR}\")
   include(\"${PROJECT_SOURCE_DIR}/packaging/launcher.cmake\")
 ")
 
@@ -58,6 +64,9 @@ foreach(size 32 64 128)
 endforeach()
 add_custom_target(grimvale-icons ALL DEPENDS ${iconFiles})
 install(DIRECTORY "${PROJECT_BINARY_DIR}/icons/hicolor" DESTINATION "${CMAKE_INSTALL_DATADIR}/icons")
+
+# The manual page, section 6 (games).
+install(FILES packaging/grimvale.6 DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
 
 # cpack -G DEB: everything above under /usr. dpkg-shlibdeps works out the runtime packages from the
 # libraries the program links: for SDL 1.2 that is libsdl1.2debian, which Debian 12's SDL 1.2

@@ -155,8 +155,9 @@ def png_size(path):
     return struct.unpack(">II", data[16:24])
 
 
-def check_desktop_files(root, prefix, source_dir):
-    """The menu entry, its icon, the metainfo and the game files, where the desktop looks for them."""
+def check_desktop_files(root, prefix, source_dir, bindir="bin", datadir="share/grimvale"):
+    """The menu entry, its icon, the metainfo, the manual page and the game files (under datadir),
+    where the desktop looks for them; the launcher in bindir. Both directories relative to the prefix."""
     share = root + prefix + "/share"
     desktop_file = f"{share}/applications/{APP_ID}.desktop"
     metainfo_file = f"{share}/metainfo/{APP_ID}.metainfo.xml"
@@ -172,7 +173,8 @@ def check_desktop_files(root, prefix, source_dir):
     section = entry["Desktop Entry"]
     check("Game" in section.get("Categories", "").split(";"), "the menu entry is not in the Game category")
     command = section.get("Exec", "").split()[0]
-    check(os.access(f"{root}{prefix}/bin/{command}", os.X_OK), f"the menu entry runs {command}, not installed in bin/")
+    check(os.access(f"{root}{prefix}/{bindir}/{command}", os.X_OK), f"the menu entry runs {command}, not installed in {bindir}/")
+    check(glob.glob(f"{share}/man/man6/grimvale.6*"), "no manual page in section 6")
 
     icon = section.get("Icon", "")
     icons = glob.glob(f"{share}/icons/hicolor/*x*/apps/{icon}.png")
@@ -191,7 +193,7 @@ def check_desktop_files(root, prefix, source_dir):
               "the metainfo does not name the installed menu entry")
 
     # Every picture and font of the tree, byte for byte.
-    data_dir = f"{share}/grimvale"
+    data_dir = f"{root}{prefix}/{datadir}"
     check(os.path.isdir(data_dir), f"no data directory {data_dir}")
     for subdir in ("Graphics", "data"):
         source = os.path.join(source_dir, subdir)
