@@ -1,5 +1,4 @@
-# Installing the game (program, pictures and fonts, launcher, menu entry, icon, metainfo, manual page)
-# and the Debian package made from that installation.
+# Installing the game: program, pictures and fonts, launcher, menu entry, icon, metainfo, manual page.
 include(GNUInstallDirs)
 
 set(GRIMVALE_APP_ID io.grimvale.Grimvale)
@@ -67,24 +66,3 @@ install(DIRECTORY "${PROJECT_BINARY_DIR}/icons/hicolor" DESTINATION "${CMAKE_INS
 
 # The manual page, section 6 (games).
 install(FILES packaging/grimvale.6 DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
-
-# cpack -G DEB: everything above under /usr. dpkg-shlibdeps works out the runtime packages from the
-# libraries the program links: for SDL 1.2 that is libsdl1.2debian, which Debian 12's SDL 1.2
-# compatibility library (libsdl1.2-compat-shim) also provides.
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME grimvale)
-set(CPACK_PACKAGE_VENDOR "The Grimvale developers")
-set(CPACK_PACKAGE_CONTACT "The Grimvale developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "single-screen arena action game")
-set(CPACK_PACKAGE_DESCRIPTION "Grimvale is a small single-screen action game for one player at the
-keyboard. You are an armed officer in a walled arena; a gang member hunts you,
-walking straight at you and opening fire whenever you are ahead of him. Fight
-him with four weapons, pick up ammunition and a medkit, and score points each
-time he comes back from the dead.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES TRUE)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-include(CPack)

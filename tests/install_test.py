@@ -2,10 +2,11 @@
 """Installs the game as a player would get it and checks it from the desktop's side.
 
     install_test.py install BUILD_DIR SOURCE_DIR CMAKE   cmake --install into a DESTDIR and a prefix
-    install_test.py package BUILD_DIR SOURCE_DIR CPACK   the Debian package made by cpack -G DEB
+    install_test.py package BUILD_DIR SOURCE_DIR         the Debian package built from debian/
 
-Both install from BUILD_DIR, which rewrites its install_manifest.txt: the manifest a developer may
-keep for uninstalling is saved first and put back afterwards.
+The install test installs from BUILD_DIR, which rewrites its install_manifest.txt: the manifest a
+developer may keep for uninstalling is saved first and put back afterwards. The package test builds
+from a copy of SOURCE_DIR in a temporary directory and leaves both trees as they were.
 """
 
 import configparser
@@ -246,41 +247,98 @@ def test_install(build_dir, source_dir, cmake, work):
     check(not files_under(prefix), "files remain after removing the manifest's files")
 
 
-def test_package(build_dir, source_dir, cpack, work):
-    result = run([cpack, "-G", "DEB", "--config", os.path.join(build_dir, "CPackConfig.cmake"), "-B", work])
-    debs = glob.glob(os.path.join(work, "*.deb"))
-    if not check(result.returncode == 0 and len(debs) == 1, f"cpack -G DEB: {result.stdout}{result.stderr}"):
+def clean_copy(source_dir, copy):
+    """The source as a fresh clone would have it, with uncommitted changes and new files but nothing
+    git ignores (build trees); without git, everything but build trees."""
+    listed = run(["git", "-C", source_dir, "ls-files", "-z", "--cached", "--others", "--exclude-standard"])
+    if listed.returncode != 0:
+        shutil.copytree(source_dir, copy, symlinks=True,
+                        ignore=shutil.ignore_patterns(".git", "build*", "obj-*", "__pycache__"))
+        return
+    for name in filter(None, listed.stdout.split("\0")):
+        if os.path.lexists(os.path.join(source_dir, name)):
+            os.makedirs(os.path.dirname(os.path.join(copy, name)), exist_ok=True)
+            shutil.copy2(os.path.join(source_dir, name), os.path.join(copy, name), follow_symlinks=False)
+
+
+def check_system_install(deb, copy, work):
+    """apt-get install, the package's own smoke test from another directory, apt-get remove: only as
+    root on CI, whose machine is thrown away, and never over a grimvale the machine already has."""
+    if os.geteuid() != 0 or os.environ.get("CI") != "true" or run(["dpkg", "-s", "grimvale"]).returncode == 0:
+        print("system install skipped (only as root with CI=true and no grimvale installed)")
+        return
+    env = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
+    failed_before = len(failures)
+    try:
+        result = run(["apt-get", "install", "-y", "--no-install-recommends", deb], env=env)
+        if check(result.returncode == 0, f"apt-get install: {result.stdout}{result.stderr}"):
+            smoke = run([os.path.join(copy, "debian/tests/smoke")], env=dict(os.environ, AUTOPKGTEST_TMP=work),
+                        cwd=work, timeout=120)
+            check(smoke.returncode == 0, f"debian/tests/smoke on the installed package: {smoke.stdout}{smoke.stderr}")
+    finally:
+        result = run(["apt-get", "remove", "-y", "grimvale"], env=env)
+        check(result.returncode == 0, f"apt-get remove: {result.stdout}{result.stderr}")
+    left = [path for path in ("/usr/games/grimvale", "/usr/libexec/grimvale", "/usr/share/games/grimvale")
+            if os.path.lexists(path)]
+    check(not left, f"apt-get remove left {left}")
+    if len(failures) == failed_before:
+        print("apt-get install, the smoke test from another directory, apt-get remove: passed")
+
+
+def test_package(source_dir, work):
+    copy = os.path.join(work, "grimvale")
+    clean_copy(source_dir, copy)
+    result = run(["dpkg-buildpackage", "-us", "-uc", "-b", f"-j{os.cpu_count()}"], cwd=copy, timeout=900)
+    debs = glob.glob(os.path.join(work, "grimvale_*.deb"))
+    if not check(result.returncode == 0 and len(debs) == 1,
+                 f"dpkg-buildpackage: {result.stdout[-3000:]}{result.stderr[-3000:]}"):
         return
     deb = debs[0]
-    fields = {}
-    for field in ("Package", "Depends", "Section"):
-        fields[field] = run(["dpkg-deb", "-f", deb, field]).stdout.strip()
+
+    # Every tag down to the informational ones is shown; errors and warnings fail the test.
+    changes = glob.glob(os.path.join(work, "grimvale_*.changes"))[0]
+    lint = run(["lintian", "--pedantic", "--info", changes])
+    tags = [line for line in lint.stdout.splitlines() if re.match(r"[EWIPXOC]: ", line)]
+    print(f"lintian --pedantic: {len(tags)} tag(s)", *tags, sep="\n  ")
+    check(lint.returncode == 0 and not [tag for tag in tags if tag[0] in "EW"],
+          f"lintian reports errors or warnings: {lint.stdout}{lint.stderr}")
+
+    fields = {field: run(["dpkg-deb", "-f", deb, field]).stdout.strip()
+              for field in ("Package", "Depends", "Section", "Maintainer")}
     print(f"{os.path.basename(deb)}: Depends: {fields['Depends']}")
     check(fields["Package"] == "grimvale", f"package name {fields['Package']!r}")
     check(re.search(r"(^|, )libsdl1\.2debian\b", fields["Depends"]), "the package does not depend on SDL 1.2's runtime")
     check(fields["Section"] == "games", f"package section {fields['Section']!r}")
+    check(re.fullmatch(r"[^<>]+ <[^@<>]+@[^@<>]+>", fields["Maintainer"]), f"maintainer {fields['Maintainer']!r}")
+
+    listing = run(["dpkg-deb", "-c", deb]).stdout
+    packaged = {line.split()[5].lstrip(".") for line in listing.splitlines()}
+    for path in ("/usr/games/grimvale", "/usr/libexec/grimvale/grimvale", "/usr/share/man/man6/grimvale.6.gz",
+                 "/usr/share/doc/grimvale/copyright", "/usr/share/doc/grimvale/changelog.gz"):
+        check(path in packaged, f"the package has no {path}")
 
     root = os.path.join(work, "root")
     check(run(["dpkg-deb", "-x", deb, root]).returncode == 0, "dpkg-deb -x failed")
     check(set(os.listdir(root)) == {"usr"}, f"the package installs outside /usr: {os.listdir(root)}")
-    check_desktop_files(root, "/usr", source_dir)
-    with open(f"{root}/usr/bin/grimvale") as f:
-        check("'/usr/share/grimvale'" in f.read(), "the packaged launcher does not name /usr/share/grimvale")
+    check_desktop_files(root, "/usr", source_dir, "games", "share/games/grimvale")
+    with open(f"{root}/usr/games/grimvale") as f:
+        check("'/usr/share/games/grimvale'" in f.read(), "the packaged launcher does not name /usr/share/games/grimvale")
     elsewhere = os.path.join(work, "elsewhere")
     os.makedirs(elsewhere)
-    check_launch(f"{root}/usr/bin/grimvale", f"{root}/usr/share/grimvale", f"{root}/usr/libexec/grimvale/grimvale",
-                 {"GRIMVALE_ROOT": root}, elsewhere)
+    check_launch(f"{root}/usr/games/grimvale", f"{root}/usr/share/games/grimvale",
+                 f"{root}/usr/libexec/grimvale/grimvale", {"GRIMVALE_ROOT": root}, elsewhere)
+    check_system_install(deb, copy, elsewhere)
 
 
 def main():
-    what, build_dir, source_dir, tool = sys.argv[1:5]
+    what, build_dir, source_dir = sys.argv[1:4]
     manifests = {path: open(path).read() for path in glob.glob(os.path.join(build_dir, "install_manifest*.txt"))}
     work = tempfile.mkdtemp(prefix="grimvale-install-")
     try:
         if what == "install":
-            test_install(build_dir, source_dir, tool, work)
+            test_install(build_dir, source_dir, sys.argv[4], work)
         if what == "package":
-            test_package(build_dir, source_dir, tool, work)
+            test_package(source_dir, work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
         for path in glob.glob(os.path.join(build_dir, "install_manifest*.txt")):
