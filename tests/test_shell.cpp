@@ -107,6 +107,35 @@ TEST(FramePacer, NeverSleepsWhenLateAndRestartsAfterAStall) {
     EXPECT_EQ(frameWaitMs(wrapping, 0x00000010u), 1u) << "SDL's tick counter wrapping around changes nothing";
 }
 
+// The browser's loop: display frames at 60, 120 and 144 Hz, each arriving up to 3 ms late.
+TEST(FramePacer, HandsDisplayFramesSixtyPassesASecond) {
+    const uint32_t rates[] = {60, 120, 144};
+    for (uint32_t hz : rates) {
+        FramePacer pacer = startPacer(5000);
+        uint32_t total = 0;
+        uint32_t most = 0;
+        uint32_t framesWithout = 0;
+        for (uint32_t frame = 0; frame < 10 * hz; frame++) {
+            uint32_t now = 5000 + frame * 1000 / hz + (frame * 7919) % 4;
+            uint32_t due = passesDue(pacer, now);
+            total += due;
+            most = due > most ? due : most;
+            framesWithout += due == 0 ? 1 : 0;
+        }
+        EXPECT_NEAR(total, 600u, 1u) << hz << " Hz";
+        EXPECT_EQ(most, 1u) << hz << " Hz: never two passes in one frame";
+        EXPECT_EQ(framesWithout, 10 * hz - total) << hz << " Hz";
+    }
+
+    FramePacer pacer = startPacer(0xFFFFFFF0u);
+    EXPECT_EQ(passesDue(pacer, 0xFFFFFFF0u), 1u) << "the first frame runs a pass at once";
+    EXPECT_EQ(passesDue(pacer, 0xFFFFFFF4u), 0u) << "the next is due 8 ms before its 16 ms slot";
+    EXPECT_EQ(passesDue(pacer, 0x00000000u), 1u) << "SDL's tick counter wrapping around changes nothing";
+    EXPECT_EQ(passesDue(pacer, 0x00000020u), 2u) << "a frame dropped: the late pass runs with the next";
+    EXPECT_EQ(passesDue(pacer, 0x00001000u), 1u) << "a long stall restarts the schedule, no race to catch up";
+    EXPECT_EQ(passesDue(pacer, 0x00001011u), 1u);
+}
+
 TEST(StartUp, PlainFramebufferUnlessThePlayerChoseOtherwise) {
     const char *names[] = {"SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION"};
     std::string saved[2];

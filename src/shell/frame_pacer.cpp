@@ -16,3 +16,20 @@ uint32_t frameWaitMs(FramePacer &pacer, uint32_t nowMs) {
     uint32_t wait = ahead > 0 ? static_cast<uint32_t>(ahead) : 0;
     return wait;
 }
+
+// For a loop woken by the display's frames instead of sleeping: how many passes to run now. The
+// count follows the same schedule, with each pass falling due half a pass before its deadline, so
+// that frames arriving at 60 Hz with a few milliseconds of jitter get exactly one pass each, and
+// faster displays (120, 144 Hz) get one or none. More than a stall's worth of passes due restarts
+// the schedule from now with a single pass instead of racing through the backlog.
+uint32_t passesDue(FramePacer &pacer, uint32_t nowMs) {
+    uint64_t elapsedMs = static_cast<uint32_t>(nowMs - pacer.startMs);  // safe across wrap-around
+    uint64_t dueSoFar = (elapsedMs * framesPerSecond + 500) / 1000 + 1;
+    uint64_t due = dueSoFar > pacer.frames ? dueSoFar - pacer.frames : 0;
+    if (due > stallFrames) {
+        pacer = startPacer(nowMs);
+        due = 1;
+    }
+    pacer.frames += due;
+    return static_cast<uint32_t>(due);
+}

@@ -5,7 +5,7 @@
 
 struct FramePacer {
     uint32_t startMs;   // when the current schedule began, in SDL ticks
-    uint64_t frames;    // frames finished since then
+    uint64_t frames;    // frames finished (or, for passesDue, handed out) since then
 };
 
 constexpr uint32_t framesPerSecond = 60;
@@ -13,3 +13,4 @@ constexpr uint32_t stallFrames = 5;  // a pass this many frames late restarts th
 
 FramePacer startPacer(uint32_t nowMs);
 uint32_t frameWaitMs(FramePacer &pacer, uint32_t nowMs);
+uint32_t passesDue(FramePacer &pacer, uint32_t nowMs);

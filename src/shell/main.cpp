@@ -1,10 +1,9 @@
-// The game's entry: start-up, the main loop, shutdown.
+// The game's entry: start-up, then the main loop, which ends with shutdown.
 #include "shell/platform.h"
 #include "shell/startup.h"
 
 int main(int, char **) {
     startUp();
     runMainLoop();
-    shutDown();
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "shell/frame_pacer.h"
 #include "shell/main_loop.h"
 #include "shell/match_state.h"
+#include "shell/startup.h"
 #include "shell/view.h"
 
 #include <cstdio>
@@ -78,4 +79,5 @@ void runMainLoop() {
         runPassSteps();
         SDL_Delay(frameWaitMs(pacer, SDL_GetTicks()));
     }
+    shutDown();
 }

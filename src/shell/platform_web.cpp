@@ -1,0 +1,90 @@
+// The browser: keys in the emulated SDL's key-state array, a canvas at scale 1 that the page enlarges
+// and takes full screen, passes run from the page's display frames, the pause when the canvas loses
+// the keyboard, the page told when the game ends, and each pass's time kept for the page to read.
+#include "shell/platform.h"
+
+#include "shell/frame_pacer.h"
+#include "shell/main_loop.h"
+#include "shell/match_state.h"
+#include "shell/startup.h"
+#include "shell/view.h"
+
+#include <emscripten.h>
+
+namespace {
+
+// The emulated SDL keeps keys without a character (the arrows among them) in its key-state array
+// at 1024 plus their scancode, and its headers give those keys exactly that value as key constant,
+// so the constants index the array as on the desktop. Checked here for the keys the game reads.
+static_assert(SDLK_UP == 1024 + SDL_SCANCODE_UP && SDLK_DOWN == 1024 + SDL_SCANCODE_DOWN &&
+                  SDLK_LEFT == 1024 + SDL_SCANCODE_LEFT && SDLK_RIGHT == 1024 + SDL_SCANCODE_RIGHT,
+              "arrow key constants are positions in the emulated key-state array");
+static_assert(SDLK_SPACE == ' ' && SDLK_1 == '1' && SDLK_4 == '4', "character keys sit at their character");
+
+// The last passes' times in milliseconds, rules and drawing: a ring the page reads for the bench.
+constexpr uint32_t keptPassTimes = 1024;
+double passTimesMs[keptPassTimes];
+uint32_t passesRun = 0;
+
+FramePacer pacer;
+int32_t quit = 0;
+
+// The emulated SDL reports the page losing the keyboard as no event the game knows, so the frame
+// asks the page itself: the game pauses, as on the desktop, once the canvas no longer has the keys.
+bool canvasHasKeyboard() {
+    return EM_ASM_INT({ return document.hasFocus() && document.activeElement === Module['canvas'] ? 1 : 0; }) != 0;
+}
+
+// Runs once per display frame: the 60 Hz passes due by now, usually one, none on a faster
+// display's in-between frames; while paused the events are still taken but no pass runs. Once a
+// pass has seen the quit, the game shuts down and the runtime exits, which tells the page (its onExit).
+void runDuePasses() {
+    uint32_t due = passesDue(pacer, SDL_GetTicks());
+    for (uint32_t n = 0; n < due && quit == 0; n++) {
+        double startMs = emscripten_get_now();
+        drainEvents(quit);
+        if (!canvasHasKeyboard()) pauseGame();
+        if (match.view.paused == 1) break;
+        refreshKeys();
+        runPassSteps();
+        passTimesMs[passesRun % keptPassTimes] = emscripten_get_now() - startMs;
+        passesRun += 1;
+    }
+    if (quit != 0) {
+        emscripten_cancel_main_loop();
+        shutDown();
+        emscripten_force_exit(0);
+    }
+}
+
+}  // namespace
+
+bool keyHeld(SDLKey key) { return match.keys[key] != 0; }
+
+bool openGameWindow() {
+    SDL_Surface *window = SDL_SetVideoMode(pictureW, pictureH, 32, SDL_HWSURFACE);
+    if (!window) return false;
+    match.view.windowScale = 1;
+    useWindow(window, 1, 0);
+    return true;
+}
+
+// Full screen is the page's: the same as its button, the canvas enlarged by whole numbers on black.
+void toggleFullScreen() {
+    EM_ASM({ if (Module['toggleFullScreen']) Module['toggleFullScreen'](); });
+}
+
+// Frames come from the browser (a rate of 0 asks for its display frames); the call unwinds main's
+// stack and the page's frames take over.
+void runMainLoop() {
+    pacer = startPacer(SDL_GetTicks());
+    emscripten_set_main_loop(runDuePasses, 0, 1);
+}
+
+// For the page and the bench: passes run so far, and the time of one of the last 1024 (-1 otherwise).
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t grimvalePassesRun() { return passesRun; }
+
+extern "C" EMSCRIPTEN_KEEPALIVE double grimvalePassMs(uint32_t pass) {
+    bool kept = pass < passesRun && passesRun - pass <= keptPassTimes;
+    return kept ? passTimesMs[pass % keptPassTimes] : -1.0;
+}

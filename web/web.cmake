@@ -1,0 +1,29 @@
+# The browser build (configured with emcmake by scripts/build-web): the game alone, compiled to
+# WebAssembly against Emscripten's own SDL, with Graphics/ and the two fonts packed into grimvale.data.
+# The page that loads it is web/index.html, written by hand: the script copies both into build-web/.
+
+add_executable(grimvale src/shell/main.cpp ${GRIMVALE_CORE_SOURCES} src/shell/platform_web.cpp)
+target_include_directories(grimvale PRIVATE src)
+target_compile_options(grimvale PRIVATE -Wall -Wextra)
+
+# The files are packed under the same relative paths the desktop game opens. Preloading lets the
+# browser decode the BMP pictures, which is how the emulated SDL loads them. The runtime exits when
+# the game ends, so the page hears of it through Module.onExit.
+set(GRIMVALE_WEB_FILES
+  "${PROJECT_SOURCE_DIR}/Graphics@/Graphics"
+  "${PROJECT_SOURCE_DIR}/data/font1@/data/font1"
+  "${PROJECT_SOURCE_DIR}/data/font2@/data/font2")
+set(web_link_options
+  -sENVIRONMENT=web
+  -sEXIT_RUNTIME=1
+  -sALLOW_MEMORY_GROWTH=1
+  --use-preload-plugins)
+foreach(files ${GRIMVALE_WEB_FILES})
+  list(APPEND web_link_options "SHELL:--preload-file ${files}")
+endforeach()
+target_link_options(grimvale PRIVATE ${web_link_options})
+
+# Relink when a packed file changes.
+file(GLOB_RECURSE packed_files "${PROJECT_SOURCE_DIR}/Graphics/*" "${PROJECT_SOURCE_DIR}/data/font1/*"
+     "${PROJECT_SOURCE_DIR}/data/font2/*")
+set_property(TARGET grimvale APPEND PROPERTY LINK_DEPENDS ${packed_files})
