@@ -55,7 +55,7 @@ void drainEvents(int32_t &quit) {
 void refreshKeys() {
     static Uint8 held[SDLK_LAST];
     int count = 0;
-    Uint8 *keyboard = SDL_GetKeyState(&count);
+    Uint8 *keyboard = keyboardState(count);
     std::memset(held, 0, sizeof held);
     std::memcpy(held, keyboard, count < SDLK_LAST ? static_cast<size_t>(count) : sizeof held);
     addPadKeys(held);

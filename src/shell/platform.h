@@ -5,14 +5,12 @@
 
 #include <SDL.h>
 
-#ifdef __EMSCRIPTEN__
-// The browser's SDL has this function but its headers, written for a later SDL, do not declare it.
-extern "C" Uint8 *SDL_GetKeyState(int *numkeys);
-#endif
-
 // Whether the key named by its SDL key constant is held in match.keys. The rules read keys only
 // through this, since the key constants are not array positions everywhere.
 bool keyHeld(SDLKey key);
+
+// SDL's own key-state array of the keyboard, and in count how many keys it holds.
+Uint8 *keyboardState(int &count);
 
 // Opens the game's window and sets match.screen and match.view: on the desktop at the scale chosen
 // by GRIMVALE_SCALE or the desktop's size; in the browser always at scale 1, the page enlarging the

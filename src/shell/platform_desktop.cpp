@@ -35,6 +35,8 @@ SDL_Surface *openWindowAt(int32_t &scale) {
 
 bool keyHeld(SDLKey key) { return match.keys[key] != 0; }
 
+Uint8 *keyboardState(int &count) { return SDL_GetKeyState(&count); }
+
 // The desktop's size is read before the first window opens: afterwards SDL reports the window's mode.
 bool openGameWindow() {
     const SDL_VideoInfo *info = SDL_GetVideoInfo();

@@ -11,6 +11,9 @@
 
 #include <emscripten.h>
 
+// The emulated SDL has this function but its headers, written for a later SDL, do not declare it.
+extern "C" Uint8 *SDL_GetKeyState(int *numkeys);
+
 namespace {
 
 // The emulated SDL keeps keys without a character (the arrows among them) in its key-state array
@@ -60,6 +63,13 @@ void runDuePasses() {
 }  // namespace
 
 bool keyHeld(SDLKey key) { return match.keys[key] != 0; }
+
+// The emulated array has room for 64K keys but its SDL_GetKeyState leaves the count unset: every
+// key the game's key constants can name lies below SDLK_LAST.
+Uint8 *keyboardState(int &count) {
+    count = SDLK_LAST;
+    return SDL_GetKeyState(nullptr);
+}
 
 bool openGameWindow() {
     SDL_Surface *window = SDL_SetVideoMode(pictureW, pictureH, 32, SDL_HWSURFACE);

@@ -62,7 +62,7 @@ async function playerAt(page, sprite) {
 
 const scenarios = {
   // The page as it opens: the title picture, the canvas holding the keyboard, whole-number
-  // enlargement with crisp pixels, and the game's keys never scrolling the page.
+  // enlargement with crisp pixels, the game's keys never scrolling the page, the pause.
   async title({ page, url }) {
     await openGame(page, url);
     await screenshot(page, 'title');
@@ -84,10 +84,17 @@ const scenarios = {
     const prevented = await page.evaluate(() => window.prevented);
     check(prevented.length === 3 && prevented.every((p) => p), `arrows and space reach the page: ${prevented}`);
 
+    // Without the keyboard the game pauses, as a desktop window does; a click and P bring it back.
     await page.focus('#fullscreen');
+    await page.waitForTimeout(200);
+    await screenshot(page, 'paused');
+    const dimmed = site.countDiffering(await site.canvasPixels(page), graphics('bg.bmp'), TOLERANCE);
+    check(dimmed > 0.9 * site.SCREEN_W * site.SCREEN_H, `with the keyboard elsewhere only ${dimmed} pixels dimmed`);
     await page.click('#canvas');
     check(await page.evaluate(() => document.activeElement.id) === 'canvas', 'a click does not give the canvas the keyboard');
-    await checkTitle(page, 'after the page keys');
+    await site.holdKey(page, 'p', 100);
+    await page.waitForTimeout(100);
+    await checkTitle(page, 'after the pause');
   },
 
   // The key 1 opens the arena, the right arrow walks the player, the space bar fires.
