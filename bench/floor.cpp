@@ -1,27 +1,42 @@
 // grimvale-floor: the least any 600x500 SDL game does per frame, to measure the game against. Opens
 // the same window, blits the map over the whole screen and flips, at 60 frames a second with the
 // game's own pacing and the game's way to the window, until the window is closed or Escape is pressed. Run from the repository root.
+//
+// Usage: grimvale-floor [SCALE]   With a scale of 2 to 8 the window is that many times larger and the
+// picture blitted each frame is the map made that large once, before the loop: the least a game
+// shown at that scale does per frame.
 #include "shell/frame_pacer.h"
 #include "shell/startup.h"
+#include "shell/view.h"
 
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 
-int main(int, char **) {
+int main(int argc, char **argv) {
+    int scale = argc > 1 ? std::atoi(argv[1]) : 1;
+    scale = scale >= 1 && scale <= largestScale ? scale : 1;
     choosePlainFramebuffer();  // the same way to the window as the game's
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         std::printf("Unable to init SDL: %s\n", SDL_GetError());
         return 1;
     }
-    SDL_Surface *screen = SDL_SetVideoMode(600, 500, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
+    SDL_Surface *screen = SDL_SetVideoMode(pictureW * scale, pictureH * scale, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
     if (!screen) {
-        std::printf("Unable to set 600x500x32 video mode: %s\n", SDL_GetError());
+        std::printf("Unable to set the floor's video mode: %s\n", SDL_GetError());
         SDL_Quit();
         return 1;
     }
     SDL_WM_SetCaption("Grimvale floor", "Grimvale floor");
     SDL_Surface *map = SDL_LoadBMP("Graphics/map1.bmp");
+    if (map && scale > 1) {
+        const SDL_PixelFormat *f = screen->format;
+        SDL_Surface *large = SDL_CreateRGBSurface(SDL_SWSURFACE, screen->w, screen->h, 32, f->Rmask, f->Gmask, f->Bmask, 0);
+        scalePicture(map, large, scale, 0, 0);
+        SDL_FreeSurface(map);
+        map = large;
+    }
 
     int quit = 0;
     FramePacer pacer = startPacer(SDL_GetTicks());

@@ -71,6 +71,8 @@ void openWindowAt(const char *scale) {
 
 // Back to the plain 600x500 screen the other tests expect.
 void closeView() {
+    SDL_FreeSurface(match.view.canvas);
+    SDL_FreeSurface(match.view.held);
     match.view = ViewState{};
     match.screen = SDL_SetVideoMode(600, 500, 32, SDL_HWSURFACE | SDL_DOUBLEBUF);
     resetMatch();

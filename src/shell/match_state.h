@@ -12,8 +12,8 @@ struct BitmapFont;
 // window. Zeroed (as the tests leave it) it means the first case.
 struct ViewState {
     SDL_Surface *window;            // the display surface; null until the window is open
-    SDL_Surface *canvas;            // 600x500 in the window's format: the picture when scaled
-    SDL_Surface *held;              // 600x500: the frame as it was when the game paused
+    SDL_Surface *canvas;            // 600x500 in the window's format: the picture when scaled; null until needed
+    SDL_Surface *held;              // 600x500: the frame as it was when the game paused; null until then
     int32_t scaled;                 // 1 while match.screen is the canvas
     int32_t scale;                  // whole-number scale of the picture now
     int32_t offsetX, offsetY;       // where the picture's top-left corner sits in the window

@@ -71,25 +71,40 @@ int32_t chooseWindowScale(const char *setting, int32_t desktopW, int32_t desktop
 
 void keepPicture() {
     ViewState &v = match.view;
-    if (v.window && v.canvas && v.scaled == 0) copyPicture(v.window, v.canvas);
+    if (v.window && !v.canvas) v.canvas = pictureLike(v.window);
+    if (v.window && v.scaled == 0) copyPicture(v.window, v.canvas);
     v.window = nullptr;
     if (v.canvas) match.screen = v.canvas;
 }
 
 void useWindow(SDL_Surface *window, int32_t scale, int32_t fullScreen) {
     ViewState &v = match.view;
-    if (!v.canvas) v.canvas = pictureLike(window);
-    if (!v.held) v.held = pictureLike(window);
     v.window = window;
     v.scale = scale;
     v.fullScreen = fullScreen;
     v.offsetX = (window->w - pictureW * scale) / 2;
     v.offsetY = (window->h - pictureH * scale) / 2;
     v.scaled = (scale > 1 || window->w != pictureW || window->h != pictureH) ? 1 : 0;
+    if (v.scaled == 1 && !v.canvas) v.canvas = pictureLike(window);
     SDL_FillRect(window, nullptr, SDL_MapRGB(window->format, 0, 0, 0));
-    if (v.scaled == 0) copyPicture(v.canvas, window);
+    if (v.scaled == 0 && v.canvas) copyPicture(v.canvas, window);
     match.screen = v.scaled ? v.canvas : window;
 }
+
+namespace {
+
+// One row of the picture made scale times wider. With the scale known when compiling, the inner loop
+// unrolls into plain stores; this row is the one part of scaling that is not a straight copy.
+template <int32_t Scale>
+void widenRow(const Uint32 *from, Uint32 *to, int32_t scale) {
+    int32_t k = Scale > 0 ? Scale : scale;
+    for (int32_t px = 0; px < pictureW; px++) {
+        for (int32_t i = 0; i < k; i++) to[i] = from[px];
+        to += k;
+    }
+}
+
+}  // namespace
 
 void scalePicture(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t x, int32_t y) {
     size_t rowBytes = static_cast<size_t>(pictureW * scale) * 4;
@@ -99,9 +114,10 @@ void scalePicture(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t
         const Uint32 *from = reinterpret_cast<const Uint32 *>(static_cast<Uint8 *>(picture->pixels) + py * picture->pitch);
         Uint8 *first = static_cast<Uint8 *>(dst->pixels) + (y + py * scale) * dst->pitch + x * 4;
         Uint32 *to = reinterpret_cast<Uint32 *>(first);
-        for (int32_t px = 0; px < pictureW; px++) {
-            for (int32_t k = 0; k < scale; k++) *to++ = from[px];
-        }
+        if (scale == 2) widenRow<2>(from, to, scale);
+        if (scale == 3) widenRow<3>(from, to, scale);
+        if (scale == 4) widenRow<4>(from, to, scale);
+        if (scale == 1 || scale > 4) widenRow<0>(from, to, scale);
         for (int32_t k = 1; k < scale; k++) std::memcpy(first + k * dst->pitch, first, rowBytes);
     }
     SDL_UnlockSurface(dst);
@@ -120,6 +136,7 @@ void presentFrame() {
 void pauseGame() {
     ViewState &v = match.view;
     if (v.paused == 1 || v.window == nullptr) return;
+    if (!v.held) v.held = pictureLike(v.window);
     v.paused = 1;
     copyPicture(match.screen, v.held);
     SDL_Surface *shown = v.scaled ? v.held : match.screen;

@@ -19,7 +19,8 @@ int32_t chooseWindowScale(const char *setting, int32_t desktopW, int32_t desktop
 
 // Makes window the game's display surface at the given scale, full screen or not: match.screen becomes
 // the window itself (scale 1 in a window) or the canvas, which then holds the picture the switch
-// left; borders are black. The canvas and held frame are made on the first call.
+// left; borders are black. The canvas is made when first needed, as is the held frame (at the first
+// pause), so a game that stays at scale 1 in its window keeps no more pictures than before.
 void useWindow(SDL_Surface *window, int32_t scale, int32_t fullScreen);
 
 // Keeps the picture on the canvas before the window's surface is replaced, and forgets that surface
