@@ -30,7 +30,11 @@ double passTimesMs[keptPassTimes];
 uint32_t passesRun = 0;
 
 FramePacer pacer;
+int32_t paced = 0;  // 1 once the first display frame has started the schedule
 int32_t quit = 0;
+
+// The page's monotonic clock in whole milliseconds; SDL's ticks follow the wall clock, which may jump.
+uint32_t nowMs() { return static_cast<uint32_t>(emscripten_get_now()); }
 
 // The emulated SDL reports the page losing the keyboard as no event the game knows, so the frame
 // asks the page itself: the game pauses, as on the desktop, once the canvas no longer has the keys.
@@ -42,7 +46,9 @@ bool canvasHasKeyboard() {
 // display's in-between frames; while paused the events are still taken but no pass runs. Once a
 // pass has seen the quit, the game shuts down and the runtime exits, which tells the page (its onExit).
 void runDuePasses() {
-    uint32_t due = passesDue(pacer, SDL_GetTicks());
+    if (paced == 0) pacer = startPacer(nowMs());
+    paced = 1;
+    uint32_t due = passesDue(pacer, nowMs());
     for (uint32_t n = 0; n < due && quit == 0; n++) {
         double startMs = emscripten_get_now();
         drainEvents(quit);
@@ -85,11 +91,9 @@ void toggleFullScreen() {
 }
 
 // Frames come from the browser (a rate of 0 asks for its display frames); the call unwinds main's
-// stack and the page's frames take over.
-void runMainLoop() {
-    pacer = startPacer(SDL_GetTicks());
-    emscripten_set_main_loop(runDuePasses, 0, 1);
-}
+// stack and the page's frames take over. The schedule starts at the first frame, so that the
+// display's frames fall midway between the moments passes fall due.
+void runMainLoop() { emscripten_set_main_loop(runDuePasses, 0, 1); }
 
 // For the page and the bench: passes run so far, and the time of one of the last 1024 (-1 otherwise).
 extern "C" EMSCRIPTEN_KEEPALIVE uint32_t grimvalePassesRun() { return passesRun; }
