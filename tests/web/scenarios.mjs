@@ -62,7 +62,7 @@ async function playerAt(page, sprite) {
 
 const scenarios = {
   // The page as it opens: the title picture, the canvas holding the keyboard, whole-number
-  // enlargement with crisp pixels, the game's keys never scrolling the page, the pause.
+  // enlargement with crisp pixels, the game's keys never scrolling the page, the pause, full screen.
   async title({ page, url }) {
     await openGame(page, url);
     await screenshot(page, 'title');
@@ -95,6 +95,14 @@ const scenarios = {
     await site.holdKey(page, 'p', 100);
     await page.waitForTimeout(100);
     await checkTitle(page, 'after the pause');
+
+    // The full-screen button takes the game's part of the page full screen, the keyboard staying put.
+    await page.click('#fullscreen');
+    await page.waitForFunction(() => document.fullscreenElement !== null, null, { timeout: 5000 });
+    await screenshot(page, 'full-screen');
+    const held = await page.evaluate(() => [document.fullscreenElement.id, document.activeElement.id]);
+    check(held[0] === 'stage' && held[1] === 'canvas', `full screen shows #${held[0]}, the keyboard is on #${held[1]}`);
+    await checkTitle(page, 'in full screen');
   },
 
   // The key 1 opens the arena, the right arrow walks the player, the space bar fires.
