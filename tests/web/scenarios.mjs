@@ -153,9 +153,21 @@ const scenarios = {
     check(await playerAt(page, 'swatr.bmp') !== null, 'the new match has no player at his start');
   },
 
-  // A host without the packed game files, or without the WebAssembly module, and a browser
-  // without WebAssembly: the page says why the game could not start.
-  async missing_files({ page, url, restart }) {
+  // Over a slow line the page counts the files in; a host without the packed game files, the
+  // WebAssembly module or the script, and a browser without WebAssembly: the page says why the
+  // game could not start.
+  async loading({ page, url, restart }) {
+    const line = await page.context().newCDPSession(page);
+    await line.send('Network.emulateNetworkConditions', { offline: false, latency: 50, downloadThroughput: 1e6, uploadThroughput: 1e6 });
+    const opening = page.goto(url);
+    const said = new Set();
+    for (let text = ''; !text.startsWith('Playing'); text = await site.statusText(page)) if (text) said.add(text);
+    await opening;
+    await line.send('Network.emulateNetworkConditions', { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+    const progress = [...said].filter((text) => /^Loading the game files: \d+% of 2\.\d MB$/.test(text));
+    check(progress.length >= 3 && [...said].every((text) => text.startsWith('Loading')),
+          `while the files arrive the page says: ${[...said].join(' | ')}`);
+
     for (const missing of ['grimvale.data', 'grimvale.wasm', 'grimvale.js']) {
       const host = await restart([missing]);
       await page.goto(host);
@@ -184,7 +196,7 @@ async function main() {
   browser.page.on('pageerror', (error) => errors.push(error.message));
   try {
     await scenarios[scenario]({ page: browser.page, url: server.url, restart });
-    if (scenario !== 'missing_files') check(errors.length === 0, `the page threw: ${errors.join('; ')}`);
+    if (scenario !== 'loading') check(errors.length === 0, `the page threw: ${errors.join('; ')}`);
     fs.rmSync(shotsDir, { recursive: true, force: true });
     console.log(`web.${scenario}: passed`);
   } catch (error) {
