@@ -37,9 +37,15 @@ int32_t quit = 0;
 uint32_t nowMs() { return static_cast<uint32_t>(emscripten_get_now()); }
 
 // The emulated SDL reports the page losing the keyboard as no event the game knows, so the frame
-// asks the page itself: the game pauses, as on the desktop, once the canvas no longer has the keys.
+// asks the page itself: the game pauses, as on the desktop, once the canvas no longer has the keys,
+// or has lost them since the last pass (the page notes that: a tab hidden at once stops the frames,
+// and when it shows again the canvas has the keys back).
 bool canvasHasKeyboard() {
-    return EM_ASM_INT({ return document.hasFocus() && document.activeElement === Module['canvas'] ? 1 : 0; }) != 0;
+    return EM_ASM_INT({
+        var lost = Module['keyboardLost'] === true;
+        Module['keyboardLost'] = false;
+        return !lost && document.hasFocus() && document.activeElement === Module['canvas'] ? 1 : 0;
+    }) != 0;
 }
 
 // Runs once per display frame: the 60 Hz passes due by now, usually one, none on a faster
