@@ -286,45 +286,20 @@ def scenario_quit(args, sessions):
     return "Escape ended the game with status 0 after %.2f s; no game or Xvfb process is left" % took
 
 
-def downsample(shot, scale, x0=0, y0=0):
-    """The 600x500 picture a scaled one shows with its corner at (x0, y0): one pixel of each scale x scale
-    block. Also a text saying where a block is not all one colour, or None when every block is."""
-    rows = []
-    wrong = None
-    width = SCREEN_W * scale * 3
-    for y in range(SCREEN_H):
-        first = harness.row(shot, y0 + y * scale, x0, x0 + SCREEN_W * scale)
-        small = b"".join(first[x * scale * 3:x * scale * 3 + 3] for x in range(SCREEN_W))
-        rows.append(small)
-        if wrong is not None:
-            continue
-        if b"".join(small[i:i + 3] * scale for i in range(0, len(small), 3)) != first[:width]:
-            wrong = "in row %d of the picture the pixels are not blocks of %d" % (y, scale)
-        for k in range(1, scale):
-            if harness.row(shot, y0 + y * scale + k, x0, x0 + SCREEN_W * scale) != first:
-                wrong = wrong or "screen row %d differs from row %d above it in the same block" % (y0 + y * scale + k, y0 + y * scale)
-    return Picture(SCREEN_W, SCREEN_H, b"".join(rows)), wrong
-
-
 def scaled_title_check(title, scale, width, height, x0=0, y0=0):
-    """The title screen at a whole-number scale with its corner at (x0, y0) in a width x height shot,
-    black around it; sampled back to 600x500 it must equal Graphics/bg.bmp in every pixel."""
+    """The title screen at a whole-number scale with its corner at (x0, y0) in a width x height shot, black
+    around it: every scale x scale block one colour, and one pixel of each equal to Graphics/bg.bmp's."""
     def check(shot):
         if (shot.width, shot.height) != (width, height):
             return "the window shows %dx%d pixels, not %dx%d" % (shot.width, shot.height, width, height)
-        for x, y in ((0, 0), (width - 1, height - 1), (x0 - 1, y0 - 1), (x0 + SCREEN_W * scale, y0 + SCREEN_H * scale)):
-            outside = not (x0 <= x < x0 + SCREEN_W * scale and y0 <= y < y0 + SCREEN_H * scale)
-            if outside and 0 <= x < width and 0 <= y < height and harness.pixel(shot, x, y) != (0, 0, 0):
-                return "(%d, %d), outside the picture, is #%02x%02x%02x, not black" % (x, y, *harness.pixel(shot, x, y))
-        small, wrong = downsample(shot, scale, x0, y0)
-        if wrong:
-            return wrong
-        different = harness.differing_pixels(small, title, limit=20)
-        if different:
-            x, y = different[0]
-            return ("sampled back to 600x500, %d pixels differ from Graphics/bg.bmp, the first at (%d, %d): "
-                    "#%02x%02x%02x instead of #%02x%02x%02x" % (len(different), x, y, *harness.pixel(small, x, y),
-                                                                 *harness.pixel(title, x, y)))
+        if x0 and (harness.pixel(shot, 0, 0), harness.pixel(shot, width - 1, height - 1)) != ((0, 0, 0),) * 2:
+            return "the corners of the screen, outside the picture, are not black"
+        for y in range(SCREEN_H):
+            line = harness.row(shot, y0 + y * scale, x0, x0 + SCREEN_W * scale)
+            wanted = b"".join(harness.row(title, y)[i:i + 3] * scale for i in range(0, SCREEN_W * 3, 3))
+            if line != wanted or any(harness.row(shot, y0 + y * scale + k, x0, x0 + SCREEN_W * scale) != line
+                                     for k in range(1, scale)):
+                return "row %d of Graphics/bg.bmp is not shown in exact %dx%d blocks" % (y, scale, scale)
         return None
     return check
 
@@ -332,23 +307,20 @@ def scaled_title_check(title, scale, width, height, x0=0, y0=0):
 def await_geometry(session, wanted, label):
     """Polls the window's place and size until they are as wanted (None in wanted matches anything)."""
     deadline = time.monotonic() + harness.PICTURE_BOUND_S
-    while True:
-        seen = harness.window_geometry(session)
-        if all(w is None or w == s for w, s in zip(wanted, seen)):
-            return seen
+    seen = harness.window_geometry(session)
+    while not all(w is None or w == s for w, s in zip(wanted, seen)):
         if time.monotonic() >= deadline:
-            fail("%s: the window is %dx%d at (%d, %d) after %.0f s, not %s"
-                 % (label, seen[2], seen[3], seen[0], seen[1], harness.PICTURE_BOUND_S, wanted))
+            fail("%s: the window is %dx%d at (%d, %d), not %s" % (label, seen[2], seen[3], seen[0], seen[1], wanted))
         time.sleep(harness.POLL_S)
+        seen = harness.window_geometry(session)
 
 
 def scenario_scale_4k(args, sessions):
     title = graphics(args.root, "bg.bmp")
     with harness.game_session(args.game, args.root, args.keep, screen="3840x2160") as session:
         sessions.append(session)
-        size = harness.window_size(session)
-        if size != (3 * SCREEN_W, 3 * SCREEN_H):
-            fail("on a 3840x2160 screen the window is %dx%d, not 1800x1500" % size)
+        if harness.window_size(session) != (1800, 1500):
+            fail("on a 3840x2160 screen the window is %dx%d, not 1800x1500" % harness.window_size(session))
         harness.await_picture(session, "title screen at 3x", scaled_title_check(title, 3, 1800, 1500))
     return "on 3840x2160 the window is 1800x1500 and shows Graphics/bg.bmp in exact 3x3 blocks"
 
@@ -356,67 +328,42 @@ def scenario_scale_4k(args, sessions):
 def scenario_scale_1080(args, sessions):
     with harness.game_session(args.game, args.root, args.keep, screen="1920x1080") as session:
         sessions.append(session)
-        size = harness.window_size(session)
-        if size != (SCREEN_W, SCREEN_H):
-            fail("on a 1920x1080 screen the window is %dx%d, not 600x500" % size)
+        if harness.window_size(session) != (SCREEN_W, SCREEN_H):
+            fail("on a 1920x1080 screen the window is %dx%d, not 600x500" % harness.window_size(session))
         await_title(session, args.root)
     return "on 1920x1080 the window is 600x500 and shows Graphics/bg.bmp"
 
 
 def scenario_full_screen(args, sessions):
     title = graphics(args.root, "bg.bmp")
+    full = scaled_title_check(title, 2, 1920, 1080, 360, 40)  # 2x is the largest that fits, centred
     with harness.game_session(args.game, args.root, args.keep, screen="1920x1080", window_manager=True) as session:
         sessions.append(session)
         await_title(session, args.root)
-        harness.focus(session)
-        harness.key_press(session, "F11")
-        await_geometry(session, (0, 0, 1920, 1080), "after F11")
-        # 2x is the largest whole scale that fits 1920x1080: 1200x1000, centred.
-        harness.await_picture(session, "full screen", scaled_title_check(title, 2, 1920, 1080, 360, 40))
-        harness.key_press(session, "F11")
-        await_geometry(session, (None, None, SCREEN_W, SCREEN_H), "after F11 again")
-        await_title(session, args.root)
-        harness.focus(session)
-        harness.key_press(session, "alt+Return")
-        await_geometry(session, (0, 0, 1920, 1080), "after Alt+Enter")
-        harness.await_picture(session, "full screen by Alt+Enter", scaled_title_check(title, 2, 1920, 1080, 360, 40))
+        for press, geometry, check in (("F11", (0, 0, 1920, 1080), full), ("F11", (None, None, SCREEN_W, SCREEN_H), None),
+                                       ("alt+Return", (0, 0, 1920, 1080), full)):
+            harness.focus(session)
+            harness.key_press(session, press)
+            await_geometry(session, geometry, "after %s" % press)
+            if check:
+                harness.await_picture(session, "full screen after %s" % press, check)
+            else:
+                await_title(session, args.root)
     return ("under openbox on 1920x1080, F11 filled the screen with the title at 2x centred on black, F11 again "
             "gave back the 600x500 window, Alt+Enter filled the screen again")
 
 
 def paused_check(arena):
-    """The arena dimmed to half in its wall blocks and the pause line's yellow ink in the middle."""
+    """The arena halved in wall block 1 and the pause line's yellow ink in the middle."""
+    inside = block_pixels(BLOCKS[0])
+
     def check(shot):
-        block = BLOCKS[0]
-        inside = block_pixels(block)
-        halved = sum(harness.pixel(shot, x, y) == tuple(c >> 1 for c in harness.pixel(arena, x, y)) for x, y in inside)
-        if halved < 0.85 * len(inside):
-            return "inside wall block 1 only %d%% of the pixels are the map's own halved" % (100 * halved // len(inside))
-        ink = sum(1 for y in range(230, 275) for x in range(200, 400)
-                  if harness.pixel(shot, x, y)[0] >= 160 and harness.pixel(shot, x, y)[1] >= 160 and harness.pixel(shot, x, y)[2] <= 96)
-        if ink < 20:
-            return "no yellow pause line in the middle of the screen (%d inked pixels)" % ink
+        dim = sum(harness.pixel(shot, x, y) == tuple(c >> 1 for c in harness.pixel(arena, x, y)) for x, y in inside)
+        ink = sum(harness.pixel(shot, x, y) == (255, 255, 0) for y in range(230, 275) for x in range(200, 400))
+        if dim < 0.85 * len(inside) or ink < 20:
+            return "%d%% of wall block 1 dimmed, %d pixels of yellow in the middle" % (100 * dim // len(inside), ink)
         return None
     return check
-
-
-def check_frozen_then_resume(session, arena, title, how):
-    """Awaits the paused picture, checks that it stays still for a second, presses P and awaits the match
-    moving again."""
-    paused = harness.await_picture(session, "paused after %s" % how, paused_check(arena))
-    time.sleep(1.0)
-    later = harness.screenshot(session, "still paused a second later")
-    moved = harness.differing_pixels(paused, later, limit=10)
-    if moved:
-        fail("paused by %s, the picture changed within a second: %d pixels, the first at %s" % (how, len(moved), moved[0]))
-    harness.focus(session)
-    harness.key_press(session, "p")
-    harness.await_picture(session, "arena after P", arena_check(arena, on_black_screen(title)))
-
-    def moving(shot):
-        return None if harness.differing_pixels(shot, later, limit=1) and harness.differing_pixels(
-            shot, harness.screenshot(session, "arena moving"), limit=1) else "the picture stands still"
-    harness.await_picture(session, "match running again", moving)
 
 
 def scenario_pause(args, sessions):
@@ -424,21 +371,19 @@ def scenario_pause(args, sessions):
     with harness.game_session(args.game, args.root, args.keep) as session:
         sessions.append(session)
         title, _ = start_match(session, args.root)
-        harness.await_picture(session, "arena", arena_check(arena, on_black_screen(title)))
-        harness.key_press(session, "p")
-        check_frozen_then_resume(session, arena, title, "P")
-    return "P froze the dimmed match under the pause line for a second; P again set it moving"
-
-
-def scenario_focus_loss(args, sessions):
-    arena = graphics(args.root, "map1.bmp")
-    with harness.game_session(args.game, args.root, args.keep) as session:
-        sessions.append(session)
-        title, _ = start_match(session, args.root)
-        harness.await_picture(session, "arena", arena_check(arena, on_black_screen(title)))
-        harness.focus_elsewhere(session)
-        check_frozen_then_resume(session, arena, title, "losing the keyboard")
-    return "losing the keyboard froze the dimmed match under the pause line; P set it moving again"
+        for how, pause in (("P", lambda: harness.key_press(session, "p")),
+                           ("losing the keyboard", lambda: harness.focus_elsewhere(session))):
+            harness.await_picture(session, "arena", arena_check(arena, on_black_screen(title)))
+            pause()
+            paused = harness.await_picture(session, "paused by %s" % how, paused_check(arena))
+            time.sleep(1.0)
+            if harness.differing_pixels(paused, harness.screenshot(session, "a second later"), limit=1):
+                fail("paused by %s, the picture changed within a second" % how)
+            harness.focus(session)
+            harness.key_press(session, "p")
+            harness.await_picture(session, "moving after P", lambda shot: None if harness.differing_pixels(
+                shot, harness.screenshot(session, "arena"), limit=1) else "the picture stands still")
+    return "P, and then losing the keyboard, froze the dimmed match under the pause line for a second; P set it moving"
 
 
 SCENARIOS = {
@@ -450,7 +395,6 @@ SCENARIOS = {
     "scale_1080": scenario_scale_1080,
     "full_screen": scenario_full_screen,
     "pause": scenario_pause,
-    "focus_loss": scenario_focus_loss,
 }
 
 
