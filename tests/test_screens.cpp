@@ -92,7 +92,7 @@ TEST(WindowScale, LargestWholeScaleWithinNinetyPercentOrThePlayersChoice) {
     const int desktops[][3] = {{1280, 1024, 1}, {1920, 1080, 1}, {2560, 1440, 2}, {3840, 2160, 3}, {0, 0, 1}};
     for (const auto &d : desktops) EXPECT_EQ(chooseWindowScale(nullptr, d[0], d[1]), d[2]) << d[0] << "x" << d[1];
     EXPECT_EQ(chooseWindowScale("2", 1920, 1080), 2) << "the player may go past the 90%";
-    for (const char *bad : {"0", "9", "-2", "2x", "", " 3", "99999999999", "8"}) {
+    for (const char *bad : {"0", "9", "-2", "2x", "", " 1", "+1", "99999999999", "8"}) {
         testing::internal::CaptureStderr();
         EXPECT_EQ(chooseWindowScale(bad, 2560, 1440), 2) << "GRIMVALE_SCALE=\"" << bad << "\"";
         std::string said = testing::internal::GetCapturedStderr();

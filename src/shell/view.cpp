@@ -55,7 +55,8 @@ int32_t chooseWindowScale(const char *setting, int32_t desktopW, int32_t desktop
     if (setting == nullptr) return automatic;
     char *end = nullptr;
     long asked = std::strtol(setting, &end, 10);
-    bool usable = end != setting && *end == '\0' && asked >= 1 && asked <= largestScale;
+    bool digits = setting[0] >= '0' && setting[0] <= '9' && *end == '\0';  // no sign, no blanks
+    bool usable = digits && asked >= 1 && asked <= largestScale;
     if (!usable) {
         std::fprintf(stderr, "GRIMVALE_SCALE=%s ignored: the scale is a whole number from 1 to %d\n", setting, largestScale);
         return automatic;
