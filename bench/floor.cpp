@@ -5,9 +5,9 @@
 // Usage: grimvale-floor [SCALE]   With a scale of 2 to 8 the window is that many times larger and the
 // picture blitted each frame is the map made that large once, before the loop: the least a game
 // shown at that scale does per frame.
-#include "shell/frame_pacer.h"
+#include "platform/frame_pacer.h"
 #include "shell/startup.h"
-#include "shell/view.h"
+#include "platform/view.h"
 
 #include <SDL.h>
 

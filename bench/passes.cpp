@@ -4,7 +4,7 @@
 #include "shell/main_loop.h"
 #include "shell/match_state.h"
 #include "shell/startup.h"
-#include "shell/view.h"
+#include "platform/view.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>

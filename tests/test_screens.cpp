@@ -2,8 +2,8 @@
 // the game controller driving the record through the real event drain.
 #include "draw/font.h"
 #include "shell/main_loop.h"
-#include "shell/platform.h"
-#include "shell/view.h"
+#include "platform/platform.h"
+#include "platform/view.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The main-loop pass: event drain, the match-start key, the frame's corner redraw, and frame pacing.
-#include "shell/frame_pacer.h"
+#include "platform/frame_pacer.h"
 #include "shell/main_loop.h"
 #include "shell/startup.h"
 #include "support.h"

@@ -2,7 +2,7 @@
 # WebAssembly against Emscripten's own SDL, with Graphics/ and the two fonts packed into grimvale.data.
 # The page that loads it is web/index.html, written by hand: the script copies both into build-web/.
 
-add_executable(grimvale src/shell/main.cpp ${GRIMVALE_CORE_SOURCES} src/shell/platform_web.cpp)
+add_executable(grimvale src/shell/main.cpp ${GRIMVALE_CORE_SOURCES} src/platform/platform_web.cpp)
 target_include_directories(grimvale PRIVATE src)
 target_compile_options(grimvale PRIVATE -Wall -Wextra)
 

@@ -1,5 +1,5 @@
 // The game's entry: start-up, then the main loop, which ends with shutdown.
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/startup.h"
 
 int main(int, char **) {

@@ -6,9 +6,9 @@
 #include "rules/controls.h"
 #include "rules/walls.h"
 #include "shell/match_state.h"
-#include "shell/pad.h"
-#include "shell/platform.h"
-#include "shell/view.h"
+#include "platform/pad.h"
+#include "platform/platform.h"
+#include "platform/view.h"
 
 #include <cstring>
 

@@ -4,8 +4,8 @@
 #include "draw/font.h"
 #include "draw/sprites.h"
 #include "shell/match_state.h"
-#include "shell/pad.h"
-#include "shell/platform.h"
+#include "platform/pad.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,12 +1,12 @@
 // The desktop: key constants index the key-state array directly, the window takes a whole-number
 // scale of the desktop and can go full screen, and the loop sleeps to its pace.
-#include "shell/platform.h"
+#include "platform/platform.h"
 
-#include "shell/frame_pacer.h"
+#include "platform/frame_pacer.h"
 #include "shell/main_loop.h"
 #include "shell/match_state.h"
 #include "shell/startup.h"
-#include "shell/view.h"
+#include "platform/view.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Puts the game's 600x500 picture on the window: at a whole-number scale, centred on black in full
 // screen, and dimmed under the pause line while paused. The rules never see any of it.
-#include "shell/view.h"
+#include "platform/view.h"
 
 #include "draw/font.h"
 #include "shell/match_state.h"

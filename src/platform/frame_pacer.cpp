@@ -1,5 +1,5 @@
 // Holds the main loop to 60 frames a second: a deadline per frame, computed from a start time.
-#include "shell/frame_pacer.h"
+#include "platform/frame_pacer.h"
 
 FramePacer startPacer(uint32_t nowMs) { return FramePacer{nowMs, 0}; }
 

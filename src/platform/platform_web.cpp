@@ -1,13 +1,13 @@
 // The browser: keys in the emulated SDL's key-state array, a canvas at scale 1 that the page enlarges
 // and takes full screen, passes run from the page's display frames, the pause when the canvas loses
 // the keyboard, the page told when the game ends, and each pass's time kept for the page to read.
-#include "shell/platform.h"
+#include "platform/platform.h"
 
-#include "shell/frame_pacer.h"
+#include "platform/frame_pacer.h"
 #include "shell/main_loop.h"
 #include "shell/match_state.h"
 #include "shell/startup.h"
-#include "shell/view.h"
+#include "platform/view.h"
 
 #include <emscripten.h>
 

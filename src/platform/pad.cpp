@@ -1,5 +1,5 @@
 // The first game controller: its d-pad, left stick and buttons held as the keyboard's keys.
-#include "shell/pad.h"
+#include "platform/pad.h"
 
 #include "shell/match_state.h"
 
