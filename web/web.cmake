@@ -1,6 +1,7 @@
 # The browser build (configured with emcmake by scripts/build-web): the game alone, compiled to
 # WebAssembly against Emscripten's own SDL, with Graphics/ and the two fonts packed into grimvale.data.
-# The page that loads it is web/index.html, written by hand: the script copies both into build-web/.
+# The page that loads it, and every file served beside it as it is, live in web/site/, written by
+# hand: scripts/build-web copies them into build-web/.
 
 add_executable(grimvale src/shell/main.cpp ${GRIMVALE_CORE_SOURCES} src/platform/platform_web.cpp)
 target_include_directories(grimvale PRIVATE src)
