@@ -2,6 +2,7 @@
 // the game controller driving the record through the real event drain.
 #include "draw/font.h"
 #include "shell/main_loop.h"
+#include "platform/pad.h"
 #include "platform/platform.h"
 #include "platform/view.h"
 #include "support.h"
@@ -68,6 +69,13 @@ void paintPattern(SDL_Surface *s) {
         for (int x = 0; x < s->w; x++) reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(s->pixels) + y * s->pitch)[x] = patternAt(x, y);
 }
 Uint32 halved(Uint32 rgb) { return (rgb >> 1) & 0x7F7F7F; }
+
+// Calls a function of SDL 2 itself, the library under the 1.2 layer, by its name.
+template <typename Result, typename... Args>
+Result sdl2(const char *name, Args... args) {
+    static void *library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_NOLOAD);
+    return reinterpret_cast<Result (*)(Args...)>(dlsym(library, name))(args...);
+}
 
 // Back to the plain 600x500 screen the other tests expect.
 void closeView() {
@@ -212,6 +220,38 @@ TEST(Gamepad, ControllerEventsWalkFireStartAndPickWeaponsAsTheKeysDo) {
     second.jbutton.which = 1;
     pass({second});
     EXPECT_EQ(match.playerX, 100) << "only the first controller plays";
+    match.pad = PadState{};
+    resetMatch();
+}
+
+// A joystick SDL knows no layout for, plugged in before the game starts: SDL 2's own virtual one,
+// reached through the SDL 2 library the 1.2 layer runs on.
+TEST(Gamepad, JoystickOfNoKnownLayoutWalksByItsHatAndFiresByItsFirstButton) {
+    // Our own hold on SDL 2's joysticks keeps the virtual one while the game starts them again; the
+    // dummy window never has the keyboard, without which SDL 2 drops joystick events.
+    sdl2<int>("SDL_SetHint", "SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1");
+    ASSERT_EQ(sdl2<int>("SDL_InitSubSystem", Uint32{SDL_INIT_JOYSTICK}), 0);
+    int index = sdl2<int>("SDL_JoystickAttachVirtual", 0, 0, 7, 1);  // unknown type, no axes, 7 buttons, a hat
+    void *stick = sdl2<void *>("SDL_JoystickOpen", index);
+    auto hold = [stick](const char *what, int number, Uint8 value) {
+        sdl2<int>(what, stick, number, value);
+        pass();
+    };
+    resetToStart();
+    setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 1);
+    openPad();
+    hold("SDL_JoystickSetVirtualHat", 0, SDL_HAT_LEFTUP);
+    EXPECT_EQ(match.playerX, 98) << "the hat walks";
+    EXPECT_EQ(match.playerY, 298);
+    hold("SDL_JoystickSetVirtualHat", 0, SDL_HAT_CENTERED);
+    hold("SDL_JoystickSetVirtualButton", 6, 1);
+    EXPECT_EQ(match.matchStarted, 0) << "its buttons are in no known order: 6 is not Start";
+    hold("SDL_JoystickSetVirtualButton", 0, 1);
+    EXPECT_EQ(match.playerFiring, 1) << "the first button fires";
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    sdl2<void>("SDL_JoystickClose", stick);
+    sdl2<int>("SDL_JoystickDetachVirtual", index);
+    sdl2<void>("SDL_QuitSubSystem", Uint32{SDL_INIT_JOYSTICK});
     match.pad = PadState{};
     resetMatch();
 }

@@ -1,4 +1,5 @@
-// The first game controller: its d-pad, left stick and buttons held as the keyboard's keys.
+// The first game controller: its d-pad, left stick and buttons held as the keyboard's keys; a pad of
+// no known layout plays as a plain joystick.
 #include "platform/pad.h"
 
 #include "shell/match_state.h"
@@ -26,6 +27,10 @@ const ButtonKey buttonKeys[] = {
 };
 static_assert(sizeof buttonKeys / sizeof buttonKeys[0] == 10, "four face buttons, Start, a shoulder, the d-pad");
 
+// The same columns for a plain joystick, whose buttons are in no known order: the first one fires.
+const ButtonKey plainButtonKeys[] = {{0, SDLK_SPACE}};
+static_assert(sizeof plainButtonKeys / sizeof plainButtonKeys[0] == 1, "the fire button");
+
 // Columns: hat bit, the arrow it holds. A controller without the standard layout reports its d-pad as a hat.
 struct HatKey {
     Uint8 bit;
@@ -41,14 +46,44 @@ constexpr Sint16 stickDeadZone = 8000;
 
 constexpr Uint8 firstPad = 0;
 
+// While this is nonzero, SDL 2's 1.2 layer lists only the joysticks SDL knows a controller layout
+// for, in the standard button order; at 0 it lists every joystick as it reports itself. The layer
+// reads it each time the joystick subsystem starts.
+const char *const standardLayoutVariable = "SDL12COMPAT_USE_GAME_CONTROLLERS";
+
+bool standardLayoutAsked() {
+    const char *value = std::getenv(standardLayoutVariable);
+    return value != nullptr && std::atoi(value) != 0;
+}
+
+// The browser's SDL knows nothing of the variable and lists every pad it sees.
+#ifdef __EMSCRIPTEN__
+constexpr bool layerMayHidePads = false;
+#else
+constexpr bool layerMayHidePads = true;
+#endif
+
+// Starts the joystick subsystem again with every joystick listed. The variable stays at 0: it is
+// read nowhere else.
+void listEveryJoystick() {
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    setenv(standardLayoutVariable, "0", 1);
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+}
+
 }  // namespace
 
-void askForStandardPadLayout() { setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0); }
+void askForStandardPadLayout() { setenv(standardLayoutVariable, "1", 0); }
 
+// A controller of known layout comes first; where there is none, the first plain joystick plays.
 void openPad() {
     match.pad = PadState{};
-    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) < 0 || SDL_NumJoysticks() < 1) return;
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) < 0) return;
+    if (layerMayHidePads && SDL_NumJoysticks() < 1 && standardLayoutAsked()) listEveryJoystick();
+    if (SDL_NumJoysticks() < 1) return;
     match.pad.stick = SDL_JoystickOpen(0);
+    match.pad.plainJoystick = !standardLayoutAsked();
+    match.pad.walksByHatAlone = match.pad.plainJoystick && SDL_JoystickNumHats(match.pad.stick) > 0;
     SDL_JoystickEventState(SDL_ENABLE);
 }
 
@@ -65,10 +100,12 @@ void readPadEvent(const SDL_Event &event) {
 
 void addPadKeys(Uint8 *keys) {
     const PadState &pad = match.pad;
-    for (const ButtonKey &b : buttonKeys) keys[b.key] |= pad.buttons[b.button];
+    Uint8 stickWalks = pad.walksByHatAlone ? 0 : 1;
+    if (!pad.plainJoystick) for (const ButtonKey &b : buttonKeys) keys[b.key] |= pad.buttons[b.button];
+    if (pad.plainJoystick) for (const ButtonKey &b : plainButtonKeys) keys[b.key] |= pad.buttons[b.button];
     for (const HatKey &h : hatKeys) keys[h.key] |= (pad.hat & h.bit) ? 1 : 0;
-    keys[SDLK_LEFT] |= pad.stickX < -stickDeadZone ? 1 : 0;
-    keys[SDLK_RIGHT] |= pad.stickX > stickDeadZone ? 1 : 0;
-    keys[SDLK_UP] |= pad.stickY < -stickDeadZone ? 1 : 0;
-    keys[SDLK_DOWN] |= pad.stickY > stickDeadZone ? 1 : 0;
+    keys[SDLK_LEFT] |= pad.stickX < -stickDeadZone ? stickWalks : 0;
+    keys[SDLK_RIGHT] |= pad.stickX > stickDeadZone ? stickWalks : 0;
+    keys[SDLK_UP] |= pad.stickY < -stickDeadZone ? stickWalks : 0;
+    keys[SDLK_DOWN] |= pad.stickY > stickDeadZone ? stickWalks : 0;
 }

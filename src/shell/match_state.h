@@ -24,12 +24,15 @@ struct ViewState {
 };
 
 // The first game controller, as SDL's joystick events leave it. Its held buttons, hat and stick
-// become held keys once a pass, merged with the keyboard's.
+// become held keys once a pass, merged with the keyboard's. Zeroed it is a controller in the
+// standard button order.
 struct PadState {
     SDL_Joystick *stick;            // opened at start-up; null without a controller
     Uint8 buttons[32];              // 1 while held, by button number
     Uint8 hat;                      // SDL_HAT_* bits of the first hat
     Sint16 stickX, stickY;          // the left stick's axes 0 and 1
+    bool plainJoystick;             // a pad of no known layout: only its first button plays, and fires
+    bool walksByHatAlone;           // a plain joystick with a hat: its axes 0 and 1 walk nowhere
 };
 
 // Facing of an actor and of its shot.
