@@ -103,7 +103,7 @@ TEST(WindowScale, LargestWholeScaleWithinNinetyPercentOrThePlayersChoice) {
 
 TEST(View, ScaledPictureIsExactBlocksAndPauseDimsOnlyTheWindow) {
     resetToStart();
-    useWindow(SDL_SetVideoMode(1800, 1500, 32, SDL_HWSURFACE | SDL_DOUBLEBUF), 3, 0);  // too large to ask the dummy desktop for
+    useWindow(SDL_SetVideoMode(1800, 1500, 32, SDL_HWSURFACE | SDL_DOUBLEBUF), 3, false);  // too large to ask the dummy desktop for
     ASSERT_EQ(match.screen, match.view.canvas) << "the game draws into its own 600x500 picture";
     paintPattern(match.screen);
     presentFrame();
@@ -123,7 +123,7 @@ TEST(View, PauseByPOrLostFocusDimsUnderTheLineAndResumingRestoresTheFrame) {
     match.hudFont = loadTintedFont("data/font2", 1.0f, 1.0f, 0.0f);
     paintPattern(match.screen);
     drain({key(SDLK_p)});
-    ASSERT_EQ(match.view.paused, 1);
+    ASSERT_TRUE(match.view.paused);
     EXPECT_EQ(rgbAt(match.screen, 10, 10), halved(patternAt(10, 10)));
     int yellow = 0;
     for (int y = 230; y < 270; y++)
@@ -131,14 +131,14 @@ TEST(View, PauseByPOrLostFocusDimsUnderTheLineAndResumingRestoresTheFrame) {
     EXPECT_GT(yellow, 20) << "the pause line in the heads-up font, in the middle";
 
     drain({key(SDLK_p)});
-    EXPECT_EQ(match.view.paused, 0);
+    EXPECT_FALSE(match.view.paused);
     for (int y : {10, 250, 499}) EXPECT_EQ(rgbAt(match.screen, 300, y), patternAt(300, y)) << "back undimmed";
     drain({focus(0, SDL_APPINPUTFOCUS), focus(1, SDL_APPINPUTFOCUS)});
-    EXPECT_EQ(match.view.paused, 0) << "the keyboard taken and given back at once, as a full-screen switch does";
+    EXPECT_FALSE(match.view.paused) << "the keyboard taken and given back at once, as a full-screen switch does";
     drain({focus(0, SDL_APPINPUTFOCUS)});
-    EXPECT_EQ(match.view.paused, 1) << "losing the keyboard";
+    EXPECT_TRUE(match.view.paused) << "losing the keyboard";
     drain({key(SDLK_p), focus(0, SDL_APPACTIVE)});
-    EXPECT_EQ(match.view.paused, 1) << "minimised";
+    EXPECT_TRUE(match.view.paused) << "minimised";
     EXPECT_EQ(drain({key(SDLK_ESCAPE)}), 1) << "Escape still quits while paused";
     resumeGame();
     freeFont(match.hudFont);
@@ -150,7 +150,7 @@ TEST(View, FullScreenCentresTheWholeScaleOnBlackAndGoesBackOrStaysInTheWindowWhe
     ASSERT_TRUE(openGameWindow());
     paintPattern(match.screen);
     drain({key(SDLK_F11)});
-    ASSERT_EQ(match.view.fullScreen, 1);
+    ASSERT_TRUE(match.view.fullScreen);
     SDL_Surface *full = match.view.window;
     ASSERT_EQ(full->w, match.view.desktopW);
     int scale = fittingScale(full->w, full->h, 100), left = (full->w - 600 * scale) / 2, top = (full->h - 500 * scale) / 2;
@@ -160,7 +160,7 @@ TEST(View, FullScreenCentresTheWholeScaleOnBlackAndGoesBackOrStaysInTheWindowWhe
     EXPECT_EQ(rgbAt(full, full->w - 1, full->h - 1), 0u);
 
     drain({key(SDLK_RETURN, KMOD_LALT)});
-    EXPECT_EQ(match.view.fullScreen, 0);
+    EXPECT_FALSE(match.view.fullScreen);
     EXPECT_EQ(match.screen, match.view.window);
     EXPECT_EQ(match.screen->w, 600);
     EXPECT_EQ(rgbAt(match.screen, 77, 55), patternAt(77, 55));
@@ -170,7 +170,7 @@ TEST(View, FullScreenCentresTheWholeScaleOnBlackAndGoesBackOrStaysInTheWindowWhe
     drain({key(SDLK_F11)});
     std::string said = testing::internal::GetCapturedStderr();
     refuseFullScreen = false;
-    EXPECT_EQ(match.view.fullScreen, 0);
+    EXPECT_FALSE(match.view.fullScreen);
     EXPECT_EQ(match.view.window->w, 600);
     EXPECT_EQ(rgbAt(match.screen, 77, 55), patternAt(77, 55)) << "the game goes on in its window";
     EXPECT_NE(said.find("full screen refused"), std::string::npos) << said;

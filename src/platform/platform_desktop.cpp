@@ -16,7 +16,7 @@ namespace {
 constexpr Uint32 windowFlags = SDL_HWSURFACE | SDL_DOUBLEBUF;
 
 SDL_Surface *openMode(int32_t w, int32_t h, Uint32 flags) {
-    keepPicture();
+    releaseWindow();
     return SDL_SetVideoMode(w, h, 32, flags);
 }
 
@@ -33,8 +33,6 @@ SDL_Surface *openWindowAt(int32_t &scale) {
 
 }  // namespace
 
-bool keyHeld(SDLKey key) { return match.keys[key] != 0; }
-
 Uint8 *keyboardState(int &count) { return SDL_GetKeyState(&count); }
 
 // The desktop's size is read before the first window opens: afterwards SDL reports the window's mode.
@@ -46,7 +44,7 @@ bool openGameWindow() {
     SDL_Surface *window = openWindowAt(scale);
     if (!window) return false;
     match.view.windowScale = scale;
-    useWindow(window, scale, 0);
+    useWindow(window, scale, false);
     return true;
 }
 
@@ -54,20 +52,17 @@ bool openGameWindow() {
 // game's own whole-number scale. The pause, if on, is lifted for the switch and shown again after.
 void toggleFullScreen() {
     ViewState &v = match.view;
-    int32_t paused = v.paused;
+    bool paused = v.paused;
     resumeGame();
-    int32_t goFull = v.fullScreen == 0 && v.desktopW > 0 && v.desktopH > 0 ? 1 : 0;
+    bool goFull = !v.fullScreen && v.desktopW > 0 && v.desktopH > 0;
     SDL_Surface *full = goFull ? openMode(v.desktopW, v.desktopH, windowFlags | SDL_FULLSCREEN) : nullptr;
     if (goFull && !full) std::fprintf(stderr, "full screen refused (%s): the game goes on in its window\n", SDL_GetError());
-    if (full) useWindow(full, fittingScale(v.desktopW, v.desktopH, 100), 1);
+    if (full) useWindow(full, fittingScale(v.desktopW, v.desktopH, 100), true);
     int32_t scale = v.windowScale;
     SDL_Surface *window = full ? nullptr : openWindowAt(scale);
-    if (!full && !window) {
-        std::printf("Unable to set %dx%dx32 video mode: %s\n", pictureW * scale, pictureH * scale, SDL_GetError());
-        std::exit(1);
-    }
-    if (window) useWindow(window, scale, 0);
-    if (paused == 1) pauseGame();
+    if (!full && !window) exitWithoutWindow();
+    if (window) useWindow(window, scale, false);
+    if (paused) pauseGame();
 }
 
 void runMainLoop() {
@@ -75,8 +70,8 @@ void runMainLoop() {
     FramePacer pacer = startPacer(SDL_GetTicks());
     while (quit == 0) {
         drainEvents(quit);
-        if (match.view.paused == 1 && quit == 0) SDL_WaitEvent(nullptr);
-        if (match.view.paused == 1) continue;
+        if (match.view.paused && quit == 0) SDL_WaitEvent(nullptr);
+        if (match.view.paused) continue;
         refreshKeys();
         runPassSteps();
         SDL_Delay(frameWaitMs(pacer, SDL_GetTicks()));

@@ -70,26 +70,26 @@ int32_t chooseWindowScale(const char *setting, int32_t desktopW, int32_t desktop
     return fits;
 }
 
-void keepPicture() {
+void releaseWindow() {
     ViewState &v = match.view;
     if (v.window && !v.canvas) v.canvas = pictureLike(v.window);
-    if (v.window && v.scaled == 0) copyPicture(v.window, v.canvas);
+    if (v.window && !v.drawsOnCanvas) copyPicture(v.window, v.canvas);
     v.window = nullptr;
     if (v.canvas) match.screen = v.canvas;
 }
 
-void useWindow(SDL_Surface *window, int32_t scale, int32_t fullScreen) {
+void useWindow(SDL_Surface *window, int32_t scale, bool fullScreen) {
     ViewState &v = match.view;
     v.window = window;
     v.scale = scale;
     v.fullScreen = fullScreen;
     v.offsetX = (window->w - pictureW * scale) / 2;
     v.offsetY = (window->h - pictureH * scale) / 2;
-    v.scaled = (scale > 1 || window->w != pictureW || window->h != pictureH) ? 1 : 0;
-    if (v.scaled == 1 && !v.canvas) v.canvas = pictureLike(window);
+    v.drawsOnCanvas = scale > 1 || window->w != pictureW || window->h != pictureH;
+    if (v.drawsOnCanvas && !v.canvas) v.canvas = pictureLike(window);
     SDL_FillRect(window, nullptr, SDL_MapRGB(window->format, 0, 0, 0));
-    if (v.scaled == 0 && v.canvas) copyPicture(v.canvas, window);
-    match.screen = v.scaled ? v.canvas : window;
+    if (!v.drawsOnCanvas && v.canvas) copyPicture(v.canvas, window);
+    match.screen = v.drawsOnCanvas ? v.canvas : window;
 }
 
 namespace {
@@ -126,8 +126,8 @@ void scalePicture(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t
 }
 
 void presentFrame() {
-    if (match.view.scaled == 0) SDL_Flip(match.screen);
-    if (match.view.scaled == 1) show(match.screen);
+    if (!match.view.drawsOnCanvas) SDL_Flip(match.screen);
+    if (match.view.drawsOnCanvas) show(match.screen);
 }
 
 // The undimmed frame goes to view.held. In a window at scale 1 match.screen is the window itself,
@@ -136,11 +136,11 @@ void presentFrame() {
 // screen, which only redraws its corner, must not stay dimmed.
 void pauseGame() {
     ViewState &v = match.view;
-    if (v.paused == 1 || v.window == nullptr) return;
+    if (v.paused || v.window == nullptr) return;
     if (!v.held) v.held = pictureLike(v.window);
-    v.paused = 1;
+    v.paused = true;
     copyPicture(match.screen, v.held);
-    SDL_Surface *shown = v.scaled ? v.held : match.screen;
+    SDL_Surface *shown = v.drawsOnCanvas ? v.held : match.screen;
     dim(shown);
     int32_t cell = match.hudFont ? match.hudFont->cellSize : 0;
     drawText(shown, match.hudFont, (pictureW - textWidth(match.hudFont, pauseLine)) / 2, (pictureH - cell) / 2, pauseLine);
@@ -149,7 +149,7 @@ void pauseGame() {
 
 void resumeGame() {
     ViewState &v = match.view;
-    if (v.paused == 0) return;
-    v.paused = 0;
-    if (v.scaled == 0) copyPicture(v.held, match.screen);
+    if (!v.paused) return;
+    v.paused = false;
+    if (!v.drawsOnCanvas) copyPicture(v.held, match.screen);
 }

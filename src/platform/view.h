@@ -21,11 +21,11 @@ int32_t chooseWindowScale(const char *setting, int32_t desktopW, int32_t desktop
 // the window itself (scale 1 in a window) or the canvas, which then holds the picture the switch
 // left; borders are black. The canvas is made when first needed, as is the held frame (at the first
 // pause), so a game that stays at scale 1 in its window keeps no more pictures than before.
-void useWindow(SDL_Surface *window, int32_t scale, int32_t fullScreen);
+void useWindow(SDL_Surface *window, int32_t scale, bool fullScreen);
 
-// Keeps the picture on the canvas before the window's surface is replaced, and forgets that surface
-// until useWindow gives the new one.
-void keepPicture();
+// Before the window's surface is replaced: moves the picture onto the canvas, makes the canvas
+// match.screen, and forgets the window until useWindow gives the new one.
+void releaseWindow();
 
 // Scales a 600x500 picture by a whole number into dst with its corner at (x, y): each pixel becomes
 // a scale x scale block. Both surfaces 32 bits per pixel in the same format.

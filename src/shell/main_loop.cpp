@@ -36,11 +36,11 @@ void drainEvents(int32_t &quit) {
     SDL_Event event;
     int32_t unfocused = 0;
     while (SDL_PollEvent(&event)) {
-        int32_t paused = match.view.paused;
+        bool paused = match.view.paused;
         if (event.type == SDL_QUIT) quit = 1;
         if (keyDown(event, SDLK_ESCAPE)) quit = 1;
-        if (keyDown(event, SDLK_p) && paused == 0) pauseGame();
-        if (keyDown(event, SDLK_p) && paused == 1) resumeGame();
+        if (keyDown(event, SDLK_p) && !paused) pauseGame();
+        if (keyDown(event, SDLK_p) && paused) resumeGame();
         if (keyDown(event, SDLK_F11)) toggleFullScreen();
         if (keyDown(event, SDLK_RETURN) && (event.key.keysym.mod & KMOD_ALT) != 0) toggleFullScreen();
         if (lostFocus(event)) unfocused = 1;
