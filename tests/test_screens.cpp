@@ -10,6 +10,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 
@@ -174,6 +175,43 @@ TEST(View, FullScreenCentresTheWholeScaleOnBlackAndGoesBackOrStaysInTheWindowWhe
     EXPECT_EQ(match.view.window->w, 600);
     EXPECT_EQ(rgbAt(match.screen, 77, 55), patternAt(77, 55)) << "the game goes on in its window";
     EXPECT_NE(said.find("full screen refused"), std::string::npos) << said;
+    closeView();
+}
+
+TEST(View, ADesktopSmallerThanThePictureKeepsTheWindowAndSmallerSurfacesShowTheirMiddle) {
+    resetToStart();
+    ASSERT_TRUE(openGameWindow());
+    match.hudFont = loadTintedFont("data/font2", 1.0f, 1.0f, 0.0f);
+    paintPattern(match.screen);
+    match.view.desktopW = 640;
+    match.view.desktopH = 480;
+    testing::internal::CaptureStderr();
+    drain({key(SDLK_F11)});
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(match.view.fullScreen);
+    EXPECT_EQ(match.screen, match.view.window) << "the window stays as it is";
+    EXPECT_EQ(said.find("full screen refused"), 0u) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
+
+    // Such surfaces reach the present step all the same: only their part of the picture is drawn.
+    for (auto [w, h] : {std::pair{640, 480}, std::pair{480, 800}}) {
+        releaseWindow();
+        useWindow(SDL_SetVideoMode(w, h, 32, SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_FULLSCREEN), 1, true);
+        SDL_Surface *full = match.view.window;
+        ASSERT_EQ(full->w * 10000 + full->h, w * 10000 + h);
+        int left = (w - 600) / 2, top = (h - 500) / 2, x0 = std::max(left, 0), y0 = std::max(top, 0);
+        presentFrame();
+        EXPECT_EQ(rgbAt(full, x0, y0), patternAt(x0 - left, y0 - top)) << w << "x" << h;
+        EXPECT_EQ(rgbAt(full, std::min(left + 599, w - 1), std::min(top + 499, h - 1)),
+                  patternAt(std::min(599, w - 1 - left), std::min(499, h - 1 - top)));
+        EXPECT_EQ(rgbAt(full, 0, 0) | rgbAt(full, w - 1, h - 1), 0u) << "black beside the picture";
+        pauseGame();
+        EXPECT_EQ(rgbAt(full, x0, y0), halved(patternAt(x0 - left, y0 - top))) << "paused";
+        resumeGame();
+        scalePicture(match.screen, full, 3, -900, -750);
+        EXPECT_EQ(rgbAt(full, 0, 0), patternAt(300, 250)) << "a scale far too large for the surface";
+    }
+    freeFont(match.hudFont);
     closeView();
 }
 

@@ -49,15 +49,23 @@ bool openGameWindow() {
 }
 
 // Full screen opens a mode of the desktop's own size, so nothing stretches the picture but the
-// game's own whole-number scale. The pause, if on, is lifted for the switch and shown again after.
+// game's own whole-number scale. A desktop smaller than the picture (or of unknown size) is refused
+// before any mode is asked for, the window left as it is. The pause, if on, is lifted for the switch
+// and shown again after.
 void toggleFullScreen() {
     ViewState &v = match.view;
+    bool fits = v.desktopW >= pictureW && v.desktopH >= pictureH;
+    if (!v.fullScreen && !fits) {
+        std::fprintf(stderr, "full screen refused: the %dx%d picture does not fit the %dx%d desktop; the game goes on in its window\n",
+                     pictureW, pictureH, v.desktopW, v.desktopH);
+        return;
+    }
     bool paused = v.paused;
     resumeGame();
-    bool goFull = !v.fullScreen && v.desktopW > 0 && v.desktopH > 0;
+    bool goFull = !v.fullScreen;
     SDL_Surface *full = goFull ? openMode(v.desktopW, v.desktopH, windowFlags | SDL_FULLSCREEN) : nullptr;
     if (goFull && !full) std::fprintf(stderr, "full screen refused (%s): the game goes on in its window\n", SDL_GetError());
-    if (full) useWindow(full, fittingScale(v.desktopW, v.desktopH, 100), true);
+    if (full) useWindow(full, fittingScale(full->w, full->h, 100), true);
     int32_t scale = v.windowScale;
     SDL_Surface *window = full ? nullptr : openWindowAt(scale);
     if (!full && !window) exitWithoutWindow();
