@@ -102,7 +102,7 @@ TEST(WindowScale, LargestWholeScaleWithinNinetyPercentOrThePlayersChoice) {
     }
 }
 
-TEST(View, ScaledPictureIsExactBlocksAndPauseDimsOnlyTheWindow) {
+TEST(View, ScaledPictureIsExactBlocksAndPauseDimsOnlyTheWindowAndIsShownAgainWhenExposed) {
     resetToStart();
     useWindow(SDL_SetVideoMode(1800, 1500, 32, SDL_HWSURFACE | SDL_DOUBLEBUF), 3, false);  // too large to ask the dummy desktop for
     ASSERT_EQ(match.screen, match.view.canvas) << "the game draws into its own 600x500 picture";
@@ -114,6 +114,11 @@ TEST(View, ScaledPictureIsExactBlocksAndPauseDimsOnlyTheWindow) {
     pauseGame();
     EXPECT_EQ(rgbAt(match.screen, 200, 100), patternAt(200, 100)) << "the game's picture is never dimmed";
     EXPECT_EQ(rgbAt(match.view.window, 600, 300), halved(patternAt(200, 100)));
+    for (SDL_Event shown : {ev(SDL_VIDEOEXPOSE), focus(1, SDL_APPACTIVE)}) {
+        SDL_FillRect(match.view.window, nullptr, 0);
+        drain({shown});
+        EXPECT_EQ(rgbAt(match.view.window, 600, 300), halved(patternAt(200, 100))) << "shown again after event " << int(shown.type);
+    }
     closeView();
 }
 

@@ -185,3 +185,8 @@ void resumeGame() {
     v.paused = false;
     if (!v.drawsOnCanvas) copyPicture(v.held, match.screen);
 }
+
+void showPauseAgain() {
+    const ViewState &v = match.view;
+    if (v.paused && v.window) show(v.drawsOnCanvas ? v.held : match.screen);
+}

@@ -37,3 +37,7 @@ void presentFrame();
 // Pausing keeps the frame as it is and shows it dimmed with the pause line; resuming puts it back.
 void pauseGame();
 void resumeGame();
+
+// While paused: puts the dimmed frame with its line on the window again, as pausing left it, for a
+// window whose picture was lost (uncovered, restored). Nothing is drawn anew.
+void showPauseAgain();
