@@ -69,8 +69,8 @@ int32_t chooseWindowScale(const char *setting, int32_t desktopW, int32_t desktop
     }
     int32_t scale = static_cast<int32_t>(asked);
     bool unknownDesktop = desktopW <= 0 || desktopH <= 0;
-    if (unknownDesktop || (pictureW * scale <= desktopW && pictureH * scale <= desktopH)) return scale;
-    int32_t fits = fittingScale(desktopW, desktopH, 100);
+    int32_t fits = unknownDesktop ? largestScale : fittingScale(desktopW, desktopH, 100);
+    if (scale <= fits) return scale;  // 1 always: no window is smaller than the picture
     std::fprintf(stderr, "GRIMVALE_SCALE=%s too large for the %dx%d desktop: scale %d instead\n", setting,
                  desktopW, desktopH, fits);
     return fits;

@@ -13,8 +13,8 @@ constexpr int32_t largestScale = 8;  // the most GRIMVALE_SCALE may ask for
 int32_t fittingScale(int32_t w, int32_t h, int32_t percent);
 
 // The window's scale: GRIMVALE_SCALE's value (setting, null when unset) when it is 1 to 8 and the
-// window fits the desktop, otherwise the largest that fits within 90% of the desktop. An unusable
-// setting, or one too large for the desktop, is said in one line on standard error.
+// window fits the desktop (1 always), otherwise the largest that fits within 90% of the desktop. An
+// unusable setting, or one too large for the desktop, is said in one line on standard error.
 int32_t chooseWindowScale(const char *setting, int32_t desktopW, int32_t desktopH);
 
 // Makes window the game's display surface at the given scale, full screen or not: match.screen becomes
