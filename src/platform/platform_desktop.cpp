@@ -7,6 +7,7 @@
 #include "shell/match_state.h"
 #include "shell/startup.h"
 #include "platform/view.h"
+#include "platform/window_manager.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,7 +50,8 @@ bool openGameWindow() {
 }
 
 // Full screen opens a mode of the desktop's own size, so nothing stretches the picture but the
-// game's own whole-number scale. A desktop smaller than the picture (or of unknown size) is refused
+// game's own whole-number scale. A desktop smaller than the picture (or of unknown size), or an X
+// display without a window manager, where the window would only grow where it stands, is refused
 // before any mode is asked for, the window left as it is. The pause, if on, is lifted for the switch
 // and shown again after.
 void toggleFullScreen() {
@@ -58,6 +60,10 @@ void toggleFullScreen() {
     if (!v.fullScreen && !fits) {
         std::fprintf(stderr, "full screen refused: the %dx%d picture does not fit the %dx%d desktop; the game goes on in its window\n",
                      pictureW, pictureH, v.desktopW, v.desktopH);
+        return;
+    }
+    if (!v.fullScreen && !windowManagerRuns()) {
+        std::fprintf(stderr, "full screen refused: no window manager runs to grant it; the game goes on in its window\n");
         return;
     }
     bool paused = v.paused;
