@@ -141,8 +141,7 @@ void scaleClipped(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t
 
 }  // namespace
 
-// Never writes outside dst, whatever the sizes: a scale out of range or a surface that is not 32 bits
-// per pixel draws nothing.
+// A scale out of range or a surface that is not 32 bits per pixel draws nothing.
 void scalePicture(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t x, int32_t y) {
     bool usable = scale >= 1 && scale <= largestScale && picture->format->BytesPerPixel == 4 &&
                   dst->format->BytesPerPixel == 4;

@@ -28,7 +28,8 @@ void useWindow(SDL_Surface *window, int32_t scale, bool fullScreen);
 void releaseWindow();
 
 // Scales a 600x500 picture by a whole number into dst with its corner at (x, y): each pixel becomes
-// a scale x scale block. Both surfaces 32 bits per pixel in the same format.
+// a scale x scale block. Both surfaces 32 bits per pixel in the same format. Only what falls inside
+// dst is drawn, whatever the sizes and the corner.
 void scalePicture(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t x, int32_t y);
 
 // The last step of every frame: the picture onto the window, and the flip.
