@@ -11,6 +11,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 
@@ -109,9 +110,9 @@ TEST(WindowScale, LargestWholeScaleWithinNinetyPercentOrThePlayersChoice) {
     }
 }
 
-TEST(View, ScaledPictureIsExactBlocksAndPauseDimsOnlyTheWindow) {
+TEST(View, ScaledPictureIsExactBlocksAndPauseDimsOnlyTheWindowAndIsShownAgainWhenExposed) {
     resetToStart();
-    useWindow(SDL_SetVideoMode(1800, 1500, 32, SDL_HWSURFACE | SDL_DOUBLEBUF), 3, 0);  // too large to ask the dummy desktop for
+    useWindow(SDL_SetVideoMode(1800, 1500, 32, SDL_HWSURFACE | SDL_DOUBLEBUF), 3, false);  // too large to ask the dummy desktop for
     ASSERT_EQ(match.screen, match.view.canvas) << "the game draws into its own 600x500 picture";
     paintPattern(match.screen);
     presentFrame();
@@ -121,6 +122,11 @@ TEST(View, ScaledPictureIsExactBlocksAndPauseDimsOnlyTheWindow) {
     pauseGame();
     EXPECT_EQ(rgbAt(match.screen, 200, 100), patternAt(200, 100)) << "the game's picture is never dimmed";
     EXPECT_EQ(rgbAt(match.view.window, 600, 300), halved(patternAt(200, 100)));
+    for (SDL_Event shown : {ev(SDL_VIDEOEXPOSE), focus(1, SDL_APPACTIVE)}) {
+        SDL_FillRect(match.view.window, nullptr, 0);
+        drain({shown});
+        EXPECT_EQ(rgbAt(match.view.window, 600, 300), halved(patternAt(200, 100))) << "shown again after event " << int(shown.type);
+    }
     closeView();
 }
 
@@ -131,7 +137,7 @@ TEST(View, PauseByPOrLostFocusDimsUnderTheLineAndResumingRestoresTheFrame) {
     match.hudFont = loadTintedFont("data/font2", 1.0f, 1.0f, 0.0f);
     paintPattern(match.screen);
     drain({key(SDLK_p)});
-    ASSERT_EQ(match.view.paused, 1);
+    ASSERT_TRUE(match.view.paused);
     EXPECT_EQ(rgbAt(match.screen, 10, 10), halved(patternAt(10, 10)));
     int yellow = 0;
     for (int y = 230; y < 270; y++)
@@ -139,14 +145,14 @@ TEST(View, PauseByPOrLostFocusDimsUnderTheLineAndResumingRestoresTheFrame) {
     EXPECT_GT(yellow, 20) << "the pause line in the heads-up font, in the middle";
 
     drain({key(SDLK_p)});
-    EXPECT_EQ(match.view.paused, 0);
+    EXPECT_FALSE(match.view.paused);
     for (int y : {10, 250, 499}) EXPECT_EQ(rgbAt(match.screen, 300, y), patternAt(300, y)) << "back undimmed";
     drain({focus(0, SDL_APPINPUTFOCUS), focus(1, SDL_APPINPUTFOCUS)});
-    EXPECT_EQ(match.view.paused, 0) << "the keyboard taken and given back at once, as a full-screen switch does";
+    EXPECT_FALSE(match.view.paused) << "the keyboard taken and given back at once, as a full-screen switch does";
     drain({focus(0, SDL_APPINPUTFOCUS)});
-    EXPECT_EQ(match.view.paused, 1) << "losing the keyboard";
+    EXPECT_TRUE(match.view.paused) << "losing the keyboard";
     drain({key(SDLK_p), focus(0, SDL_APPACTIVE)});
-    EXPECT_EQ(match.view.paused, 1) << "minimised";
+    EXPECT_TRUE(match.view.paused) << "minimised";
     EXPECT_EQ(drain({key(SDLK_ESCAPE)}), 1) << "Escape still quits while paused";
     resumeGame();
     freeFont(match.hudFont);
@@ -158,7 +164,7 @@ TEST(View, FullScreenCentresTheWholeScaleOnBlackAndGoesBackOrStaysInTheWindowWhe
     ASSERT_TRUE(openGameWindow());
     paintPattern(match.screen);
     drain({key(SDLK_F11)});
-    ASSERT_EQ(match.view.fullScreen, 1);
+    ASSERT_TRUE(match.view.fullScreen);
     SDL_Surface *full = match.view.window;
     ASSERT_EQ(full->w, match.view.desktopW);
     int scale = fittingScale(full->w, full->h, 100), left = (full->w - 600 * scale) / 2, top = (full->h - 500 * scale) / 2;
@@ -168,7 +174,7 @@ TEST(View, FullScreenCentresTheWholeScaleOnBlackAndGoesBackOrStaysInTheWindowWhe
     EXPECT_EQ(rgbAt(full, full->w - 1, full->h - 1), 0u);
 
     drain({key(SDLK_RETURN, KMOD_LALT)});
-    EXPECT_EQ(match.view.fullScreen, 0);
+    EXPECT_FALSE(match.view.fullScreen);
     EXPECT_EQ(match.screen, match.view.window);
     EXPECT_EQ(match.screen->w, 600);
     EXPECT_EQ(rgbAt(match.screen, 77, 55), patternAt(77, 55));
@@ -178,10 +184,47 @@ TEST(View, FullScreenCentresTheWholeScaleOnBlackAndGoesBackOrStaysInTheWindowWhe
     drain({key(SDLK_F11)});
     std::string said = testing::internal::GetCapturedStderr();
     refuseFullScreen = false;
-    EXPECT_EQ(match.view.fullScreen, 0);
+    EXPECT_FALSE(match.view.fullScreen);
     EXPECT_EQ(match.view.window->w, 600);
     EXPECT_EQ(rgbAt(match.screen, 77, 55), patternAt(77, 55)) << "the game goes on in its window";
     EXPECT_NE(said.find("full screen refused"), std::string::npos) << said;
+    closeView();
+}
+
+TEST(View, ADesktopSmallerThanThePictureKeepsTheWindowAndSmallerSurfacesShowTheirMiddle) {
+    resetToStart();
+    ASSERT_TRUE(openGameWindow());
+    match.hudFont = loadTintedFont("data/font2", 1.0f, 1.0f, 0.0f);
+    paintPattern(match.screen);
+    match.view.desktopW = 640;
+    match.view.desktopH = 480;
+    testing::internal::CaptureStderr();
+    drain({key(SDLK_F11)});
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(match.view.fullScreen);
+    EXPECT_EQ(match.screen, match.view.window) << "the window stays as it is";
+    EXPECT_EQ(said.find("full screen refused"), 0u) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
+
+    // Such surfaces reach the present step all the same: only their part of the picture is drawn.
+    for (auto [w, h] : {std::pair{640, 480}, std::pair{480, 800}}) {
+        releaseWindow();
+        useWindow(SDL_SetVideoMode(w, h, 32, SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_FULLSCREEN), 1, true);
+        SDL_Surface *full = match.view.window;
+        ASSERT_EQ(full->w * 10000 + full->h, w * 10000 + h);
+        int left = (w - 600) / 2, top = (h - 500) / 2, x0 = std::max(left, 0), y0 = std::max(top, 0);
+        presentFrame();
+        EXPECT_EQ(rgbAt(full, x0, y0), patternAt(x0 - left, y0 - top)) << w << "x" << h;
+        EXPECT_EQ(rgbAt(full, std::min(left + 599, w - 1), std::min(top + 499, h - 1)),
+                  patternAt(std::min(599, w - 1 - left), std::min(499, h - 1 - top)));
+        EXPECT_EQ(rgbAt(full, 0, 0) | rgbAt(full, w - 1, h - 1), 0u) << "black beside the picture";
+        pauseGame();
+        EXPECT_EQ(rgbAt(full, x0, y0), halved(patternAt(x0 - left, y0 - top))) << "paused";
+        resumeGame();
+        scalePicture(match.screen, full, 3, -900, -750);
+        EXPECT_EQ(rgbAt(full, 0, 0), patternAt(300, 250)) << "a scale far too large for the surface";
+    }
+    freeFont(match.hudFont);
     closeView();
 }
 

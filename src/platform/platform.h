@@ -1,13 +1,9 @@
-// What differs between the desktop and the browser: where a key sits in the key-state array, how the
-// window is opened and sized, and how the main loop gets its frames and ends. Each build compiles
-// exactly one platform file behind this header.
+// What differs between the desktop and the browser: SDL's key-state array, how the window is opened
+// and sized, and how the main loop gets its frames and ends. Each build compiles exactly one
+// platform file behind this header.
 #pragma once
 
 #include <SDL.h>
-
-// Whether the key named by its SDL key constant is held in match.keys. The rules read keys only
-// through this, since the key constants are not array positions everywhere.
-bool keyHeld(SDLKey key);
 
 // SDL's own key-state array of the keyboard, and in count how many keys it holds.
 Uint8 *keyboardState(int &count);

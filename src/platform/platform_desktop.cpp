@@ -7,6 +7,7 @@
 #include "shell/match_state.h"
 #include "shell/startup.h"
 #include "platform/view.h"
+#include "platform/window_manager.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +17,7 @@ namespace {
 constexpr Uint32 windowFlags = SDL_HWSURFACE | SDL_DOUBLEBUF;
 
 SDL_Surface *openMode(int32_t w, int32_t h, Uint32 flags) {
-    keepPicture();
+    releaseWindow();
     return SDL_SetVideoMode(w, h, 32, flags);
 }
 
@@ -33,8 +34,6 @@ SDL_Surface *openWindowAt(int32_t &scale) {
 
 }  // namespace
 
-bool keyHeld(SDLKey key) { return match.keys[key] != 0; }
-
 Uint8 *keyboardState(int &count) { return SDL_GetKeyState(&count); }
 
 // The desktop's size is read before the first window opens: afterwards SDL reports the window's mode.
@@ -46,28 +45,38 @@ bool openGameWindow() {
     SDL_Surface *window = openWindowAt(scale);
     if (!window) return false;
     match.view.windowScale = scale;
-    useWindow(window, scale, 0);
+    useWindow(window, scale, false);
     return true;
 }
 
 // Full screen opens a mode of the desktop's own size, so nothing stretches the picture but the
-// game's own whole-number scale. The pause, if on, is lifted for the switch and shown again after.
+// game's own whole-number scale. A desktop smaller than the picture (or of unknown size), or an X
+// display without a window manager, where the window would only grow where it stands, is refused
+// before any mode is asked for, the window left as it is. The pause, if on, is lifted for the switch
+// and shown again after.
 void toggleFullScreen() {
     ViewState &v = match.view;
-    int32_t paused = v.paused;
+    bool fits = v.desktopW >= pictureW && v.desktopH >= pictureH;
+    if (!v.fullScreen && !fits) {
+        std::fprintf(stderr, "full screen refused: the %dx%d picture does not fit the %dx%d desktop; the game goes on in its window\n",
+                     pictureW, pictureH, v.desktopW, v.desktopH);
+        return;
+    }
+    if (!v.fullScreen && !windowManagerRuns()) {
+        std::fprintf(stderr, "full screen refused: no window manager runs to grant it; the game goes on in its window\n");
+        return;
+    }
+    bool paused = v.paused;
     resumeGame();
-    int32_t goFull = v.fullScreen == 0 && v.desktopW > 0 && v.desktopH > 0 ? 1 : 0;
+    bool goFull = !v.fullScreen;
     SDL_Surface *full = goFull ? openMode(v.desktopW, v.desktopH, windowFlags | SDL_FULLSCREEN) : nullptr;
     if (goFull && !full) std::fprintf(stderr, "full screen refused (%s): the game goes on in its window\n", SDL_GetError());
-    if (full) useWindow(full, fittingScale(v.desktopW, v.desktopH, 100), 1);
+    if (full) useWindow(full, fittingScale(full->w, full->h, 100), true);
     int32_t scale = v.windowScale;
     SDL_Surface *window = full ? nullptr : openWindowAt(scale);
-    if (!full && !window) {
-        std::printf("Unable to set %dx%dx32 video mode: %s\n", pictureW * scale, pictureH * scale, SDL_GetError());
-        std::exit(1);
-    }
-    if (window) useWindow(window, scale, 0);
-    if (paused == 1) pauseGame();
+    if (!full && !window) exitWithoutWindow();
+    if (window) useWindow(window, scale, false);
+    if (paused) pauseGame();
 }
 
 void runMainLoop() {
@@ -75,8 +84,8 @@ void runMainLoop() {
     FramePacer pacer = startPacer(SDL_GetTicks());
     while (quit == 0) {
         drainEvents(quit);
-        if (match.view.paused == 1 && quit == 0) SDL_WaitEvent(nullptr);
-        if (match.view.paused == 1) continue;
+        if (match.view.paused && quit == 0) SDL_WaitEvent(nullptr);
+        if (match.view.paused) continue;
         refreshKeys();
         runPassSteps();
         SDL_Delay(frameWaitMs(pacer, SDL_GetTicks()));

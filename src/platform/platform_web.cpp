@@ -30,7 +30,7 @@ double passTimesMs[keptPassTimes];
 uint32_t passesRun = 0;
 
 FramePacer pacer;
-int32_t paced = 0;  // 1 once the first display frame has started the schedule
+bool paced = false;  // once the first display frame has started the schedule
 int32_t quit = 0;
 
 // The page's monotonic clock in whole milliseconds; SDL's ticks follow the wall clock, which may jump.
@@ -52,14 +52,14 @@ bool canvasHasKeyboard() {
 // display's in-between frames; while paused the events are still taken but no pass runs. Once a
 // pass has seen the quit, the game shuts down and the runtime exits, which tells the page (its onExit).
 void runDuePasses() {
-    if (paced == 0) pacer = startPacer(nowMs());
-    paced = 1;
+    if (!paced) pacer = startPacer(nowMs());
+    paced = true;
     uint32_t due = passesDue(pacer, nowMs());
     for (uint32_t n = 0; n < due && quit == 0; n++) {
         double startMs = emscripten_get_now();
         drainEvents(quit);
         if (!canvasHasKeyboard()) pauseGame();
-        if (match.view.paused == 1) break;
+        if (match.view.paused) break;
         refreshKeys();
         runPassSteps();
         passTimesMs[passesRun % keptPassTimes] = emscripten_get_now() - startMs;
@@ -74,8 +74,6 @@ void runDuePasses() {
 
 }  // namespace
 
-bool keyHeld(SDLKey key) { return match.keys[key] != 0; }
-
 // The emulated array has room for 64K keys but its SDL_GetKeyState leaves the count unset: every
 // key the game's key constants can name lies below SDLK_LAST.
 Uint8 *keyboardState(int &count) {
@@ -87,7 +85,7 @@ bool openGameWindow() {
     SDL_Surface *window = SDL_SetVideoMode(pictureW, pictureH, 32, SDL_HWSURFACE);
     if (!window) return false;
     match.view.windowScale = 1;
-    useWindow(window, 1, 0);
+    useWindow(window, 1, false);
     return true;
 }
 

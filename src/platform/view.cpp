@@ -5,6 +5,7 @@
 #include "draw/font.h"
 #include "shell/match_state.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,11 +20,16 @@ SDL_Surface *pictureLike(SDL_Surface *window) {
     return SDL_CreateRGBSurface(SDL_SWSURFACE, pictureW, pictureH, 32, f->Rmask, f->Gmask, f->Bmask, 0);
 }
 
+// Row y of a 32-bit surface.
+Uint32 *rowOf(SDL_Surface *surface, int32_t y) {
+    return reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(surface->pixels) + y * surface->pitch);
+}
+
 // Halves every colour channel: the picture stays recognisable behind the pause line.
 void dim(SDL_Surface *surface) {
     SDL_LockSurface(surface);
-    for (int y = 0; y < surface->h; y++) {
-        Uint32 *row = reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(surface->pixels) + y * surface->pitch);
+    for (int32_t y = 0; y < surface->h; y++) {
+        Uint32 *row = rowOf(surface, y);
         for (int x = 0; x < surface->w; x++) row[x] = (row[x] >> 1) & 0x7F7F7F7Fu;
     }
     SDL_UnlockSurface(surface);
@@ -63,33 +69,33 @@ int32_t chooseWindowScale(const char *setting, int32_t desktopW, int32_t desktop
     }
     int32_t scale = static_cast<int32_t>(asked);
     bool unknownDesktop = desktopW <= 0 || desktopH <= 0;
-    if (unknownDesktop || (pictureW * scale <= desktopW && pictureH * scale <= desktopH)) return scale;
-    int32_t fits = fittingScale(desktopW, desktopH, 100);
+    int32_t fits = unknownDesktop ? largestScale : fittingScale(desktopW, desktopH, 100);
+    if (scale <= fits) return scale;  // 1 always: no window is smaller than the picture
     std::fprintf(stderr, "GRIMVALE_SCALE=%s too large for the %dx%d desktop: scale %d instead\n", setting,
                  desktopW, desktopH, fits);
     return fits;
 }
 
-void keepPicture() {
+void releaseWindow() {
     ViewState &v = match.view;
     if (v.window && !v.canvas) v.canvas = pictureLike(v.window);
-    if (v.window && v.scaled == 0) copyPicture(v.window, v.canvas);
+    if (v.window && !v.drawsOnCanvas) copyPicture(v.window, v.canvas);
     v.window = nullptr;
     if (v.canvas) match.screen = v.canvas;
 }
 
-void useWindow(SDL_Surface *window, int32_t scale, int32_t fullScreen) {
+void useWindow(SDL_Surface *window, int32_t scale, bool fullScreen) {
     ViewState &v = match.view;
     v.window = window;
     v.scale = scale;
     v.fullScreen = fullScreen;
     v.offsetX = (window->w - pictureW * scale) / 2;
     v.offsetY = (window->h - pictureH * scale) / 2;
-    v.scaled = (scale > 1 || window->w != pictureW || window->h != pictureH) ? 1 : 0;
-    if (v.scaled == 1 && !v.canvas) v.canvas = pictureLike(window);
+    v.drawsOnCanvas = scale > 1 || window->w != pictureW || window->h != pictureH;
+    if (v.drawsOnCanvas && !v.canvas) v.canvas = pictureLike(window);
     SDL_FillRect(window, nullptr, SDL_MapRGB(window->format, 0, 0, 0));
-    if (v.scaled == 0 && v.canvas) copyPicture(v.canvas, window);
-    match.screen = v.scaled ? v.canvas : window;
+    if (!v.drawsOnCanvas && v.canvas) copyPicture(v.canvas, window);
+    match.screen = v.drawsOnCanvas ? v.canvas : window;
 }
 
 namespace {
@@ -105,29 +111,54 @@ void widenRow(const Uint32 *from, Uint32 *to, int32_t scale) {
     }
 }
 
-}  // namespace
-
-void scalePicture(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t x, int32_t y) {
+// The whole 600x500 picture inside dst, as every frame has it: each row widened once, then copied
+// down scale - 1 times.
+void scaleWhole(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t x, int32_t y) {
     size_t rowBytes = static_cast<size_t>(pictureW * scale) * 4;
-    SDL_LockSurface(picture);
-    SDL_LockSurface(dst);
     for (int32_t py = 0; py < pictureH; py++) {
-        const Uint32 *from = reinterpret_cast<const Uint32 *>(static_cast<Uint8 *>(picture->pixels) + py * picture->pitch);
-        Uint8 *first = static_cast<Uint8 *>(dst->pixels) + (y + py * scale) * dst->pitch + x * 4;
-        Uint32 *to = reinterpret_cast<Uint32 *>(first);
+        const Uint32 *from = rowOf(picture, py);
+        Uint32 *to = rowOf(dst, y + py * scale) + x;
+        Uint8 *first = reinterpret_cast<Uint8 *>(to);
         if (scale == 2) widenRow<2>(from, to, scale);
         if (scale == 3) widenRow<3>(from, to, scale);
         if (scale == 4) widenRow<4>(from, to, scale);
         if (scale == 1 || scale > 4) widenRow<0>(from, to, scale);
         for (int32_t k = 1; k < scale; k++) std::memcpy(first + k * dst->pitch, first, rowBytes);
     }
+}
+
+// Only what of the scaled picture falls inside dst, pixel by pixel: a surface smaller than the
+// picture at its scale (a full-screen mode not of the size asked for) shows the middle part of it.
+void scaleClipped(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t x, int32_t y) {
+    int32_t left = std::max(x, 0), right = std::min(x + picture->w * scale, dst->w);
+    int32_t top = std::max(y, 0), bottom = std::min(y + picture->h * scale, dst->h);
+    for (int32_t dy = top; dy < bottom; dy++) {
+        const Uint32 *from = rowOf(picture, (dy - y) / scale);
+        Uint32 *to = rowOf(dst, dy);
+        for (int32_t dx = left; dx < right; dx++) to[dx] = from[(dx - x) / scale];
+    }
+}
+
+}  // namespace
+
+// A scale out of range or a surface that is not 32 bits per pixel draws nothing.
+void scalePicture(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t x, int32_t y) {
+    bool usable = scale >= 1 && scale <= largestScale && picture->format->BytesPerPixel == 4 &&
+                  dst->format->BytesPerPixel == 4;
+    if (!usable) return;
+    bool whole = picture->w == pictureW && picture->h == pictureH && x >= 0 && y >= 0 &&
+                 x + pictureW * scale <= dst->w && y + pictureH * scale <= dst->h;
+    SDL_LockSurface(picture);
+    SDL_LockSurface(dst);
+    if (whole) scaleWhole(picture, dst, scale, x, y);
+    if (!whole) scaleClipped(picture, dst, scale, x, y);
     SDL_UnlockSurface(dst);
     SDL_UnlockSurface(picture);
 }
 
 void presentFrame() {
-    if (match.view.scaled == 0) SDL_Flip(match.screen);
-    if (match.view.scaled == 1) show(match.screen);
+    if (!match.view.drawsOnCanvas) SDL_Flip(match.screen);
+    if (match.view.drawsOnCanvas) show(match.screen);
 }
 
 // The undimmed frame goes to view.held. In a window at scale 1 match.screen is the window itself,
@@ -136,11 +167,11 @@ void presentFrame() {
 // screen, which only redraws its corner, must not stay dimmed.
 void pauseGame() {
     ViewState &v = match.view;
-    if (v.paused == 1 || v.window == nullptr) return;
+    if (v.paused || v.window == nullptr) return;
     if (!v.held) v.held = pictureLike(v.window);
-    v.paused = 1;
+    v.paused = true;
     copyPicture(match.screen, v.held);
-    SDL_Surface *shown = v.scaled ? v.held : match.screen;
+    SDL_Surface *shown = v.drawsOnCanvas ? v.held : match.screen;
     dim(shown);
     int32_t cell = match.hudFont ? match.hudFont->cellSize : 0;
     drawText(shown, match.hudFont, (pictureW - textWidth(match.hudFont, pauseLine)) / 2, (pictureH - cell) / 2, pauseLine);
@@ -149,7 +180,12 @@ void pauseGame() {
 
 void resumeGame() {
     ViewState &v = match.view;
-    if (v.paused == 0) return;
-    v.paused = 0;
-    if (v.scaled == 0) copyPicture(v.held, match.screen);
+    if (!v.paused) return;
+    v.paused = false;
+    if (!v.drawsOnCanvas) copyPicture(v.held, match.screen);
+}
+
+void showPauseAgain() {
+    const ViewState &v = match.view;
+    if (v.paused && v.window) show(v.drawsOnCanvas ? v.held : match.screen);
 }

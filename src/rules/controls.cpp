@@ -2,7 +2,6 @@
 #include "rules/controls.h"
 
 #include "shell/match_state.h"
-#include "platform/platform.h"
 
 // Columns: name, damage of one hit, rounds charged when its shot ends. Rows: weapon 1 to 4.
 const WeaponRow weaponTable[weaponCount] = {

@@ -25,26 +25,34 @@ bool gotFocus(const SDL_Event &event) {
     return event.type == SDL_ACTIVEEVENT && event.active.gain == 1 && (event.active.state & SDL_APPINPUTFOCUS) != 0;
 }
 
+// The window uncovered or back from being minimised: what it showed may be gone.
+bool shownAgain(const SDL_Event &event) {
+    return event.type == SDL_VIDEOEXPOSE ||
+           (event.type == SDL_ACTIVEEVENT && event.active.gain == 1 && (event.active.state & SDL_APPACTIVE) != 0);
+}
+
 }  // namespace
 
 // Takes every waiting event; a window close or the key-down of Escape asks to quit. P pauses and
-// resumes, F11 and Alt+Enter switch full screen, the controller's events go to its state. A window
-// that has lost the keyboard by the end of the drain pauses the game: switching full screen takes
-// the keyboard away and gives it back at once, which must not pause.
+// resumes, F11 and Alt+Enter switch full screen, the controller's events go to its state; a paused
+// window shown again gets its paused picture back, without a pass. A window that has lost the
+// keyboard by the end of the drain pauses the game: switching full screen takes the keyboard away
+// and gives it back at once, which must not pause.
 // The pass still runs to its end: quit is only tested at the top of the next one.
 void drainEvents(int32_t &quit) {
     SDL_Event event;
     int32_t unfocused = 0;
     while (SDL_PollEvent(&event)) {
-        int32_t paused = match.view.paused;
+        bool paused = match.view.paused;
         if (event.type == SDL_QUIT) quit = 1;
         if (keyDown(event, SDLK_ESCAPE)) quit = 1;
-        if (keyDown(event, SDLK_p) && paused == 0) pauseGame();
-        if (keyDown(event, SDLK_p) && paused == 1) resumeGame();
+        if (keyDown(event, SDLK_p) && !paused) pauseGame();
+        if (keyDown(event, SDLK_p) && paused) resumeGame();
         if (keyDown(event, SDLK_F11)) toggleFullScreen();
         if (keyDown(event, SDLK_RETURN) && (event.key.keysym.mod & KMOD_ALT) != 0) toggleFullScreen();
         if (lostFocus(event)) unfocused = 1;
         if (gotFocus(event)) unfocused = 0;
+        if (shownAgain(event) && paused) showPauseAgain();
         readPadEvent(event);
     }
     if (unfocused == 1) pauseGame();

@@ -7,20 +7,20 @@
 
 struct BitmapFont;
 
-// How the 600x500 picture reaches the window. At scale 1 in a window the game draws straight into
-// the window's surface; otherwise it draws into the canvas, which the present step scales into the
-// window. Zeroed (as the tests leave it) it means the first case.
+// How the 600x500 picture reaches the window. Where the window is exactly the picture (scale 1 in a
+// window) the game draws straight into the window's surface; otherwise it draws into the canvas,
+// which the present step puts on the window. Zeroed (as the tests leave it) it means the first case.
 struct ViewState {
     SDL_Surface *window;            // the display surface; null until the window is open
-    SDL_Surface *canvas;            // 600x500 in the window's format: the picture when scaled; null until needed
+    SDL_Surface *canvas;            // 600x500 in the window's format: the picture when drawn apart; null until needed
     SDL_Surface *held;              // 600x500: the frame as it was when the game paused; null until then
-    int32_t scaled;                 // 1 while match.screen is the canvas
+    bool drawsOnCanvas;             // while match.screen is the canvas, not the window
     int32_t scale;                  // whole-number scale of the picture now
     int32_t offsetX, offsetY;       // where the picture's top-left corner sits in the window
     int32_t windowScale;            // the scale the window opens at, kept through full screen
-    int32_t fullScreen;             // 1 while full screen
+    bool fullScreen;
     int32_t desktopW, desktopH;     // the desktop's size before the game opened its window; 0 unknown
-    int32_t paused;                 // 1 while paused: no pass runs, the frame shows dimmed
+    bool paused;                    // no pass runs, the frame shows dimmed
 };
 
 // The first game controller, as SDL's joystick events leave it. Its held buttons, hat and stick
@@ -104,6 +104,10 @@ struct MatchState {
 };
 
 extern MatchState match;
+
+// Whether the key named by its SDL key constant is held in match.keys. The rules read keys only
+// through this; each platform file makes sure the key constants are positions in that array.
+inline bool keyHeld(SDLKey key) { return match.keys[key] != 0; }
 
 // Gives the record the values a new game opens with; touches no other field.
 void setStartValues();

@@ -54,10 +54,7 @@ void startUp() {
     SDL_FreeSurface(icon);
     SDL_WM_SetCaption("Grimvale", "Grimvale");
 
-    if (!openGameWindow()) {
-        std::printf("Unable to set 600x500x32 video mode: %s\n", SDL_GetError());
-        std::exit(1);
-    }
+    if (!openGameWindow()) exitWithoutWindow();
     openPad();
 
     match.titleFont = loadWhiteFont("data/font1");
@@ -67,6 +64,12 @@ void startUp() {
     loadSprites();
     drawBackground();
     setStartValues();
+}
+
+// A scaled window is first retried at scale 1, so the mode that fails is always the picture's own.
+void exitWithoutWindow() {
+    std::printf("Unable to set 600x500x32 video mode: %s\n", SDL_GetError());
+    std::exit(1);
 }
 
 void shutDown() {

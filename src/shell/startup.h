@@ -4,4 +4,8 @@
 // Has SDL put the screen on the window by plain copying rather than through OpenGL; before SDL_Init.
 void choosePlainFramebuffer();
 void startUp();
+
+// The window's 600x500 mode refused: says so in one line on standard output with SDL's reason and
+// ends the process with status 1.
+[[noreturn]] void exitWithoutWindow();
 void shutDown();
