@@ -152,5 +152,11 @@ TEST(ControlsFile, GoodLinesCountAndEachBadLineIsToldOnceAndLeavesItsActionAlone
     }
     EXPECT_EQ(readAndTell(dir + "/missing.conf"), "") << "a missing file is no error";
     EXPECT_EQ(keysOf(ActionUp), (std::vector<int32_t>{SDLK_w, SDLK_UP}));
+
+    resetMatch();
+    EXPECT_EQ(readAndTell("packaging/controls.conf"), "") << "the installed example reads cleanly";
+    for (int32_t a = 0; a < actionCount; a++) EXPECT_EQ(match.controls.keyCount[a], 1) << actionName(a);
+    EXPECT_EQ(keysOf(ActionFullScreen), (std::vector<int32_t>{SDLK_F11})) << "and holds the defaults";
+    EXPECT_EQ(match.controls.speed, 100);
     resetMatch();
 }
