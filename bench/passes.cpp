@@ -71,6 +71,11 @@ void holdMatchKeys() {
     benchKeys[SDLK_SPACE] = 1;
 }
 
+// The CSV report wants the same counters in every benchmark.
+void countAllocations(benchmark::State &state, unsigned long before) {
+    state.counters["allocs/pass"] = static_cast<double>(allocations - before) / state.iterations();
+}
+
 // Each iteration starts from the same record, so every pass draws the same picture.
 void runPasses(benchmark::State &state, const MatchState &start) {
     unsigned long before = allocations;
@@ -102,6 +107,37 @@ void matchPass(benchmark::State &state) {
     runPasses(state, matchRecord);
 }
 
+// Gathering the held keys as the game does before each pass (the keyboard's, then the controller's),
+// alone and then with the match pass after it; right and fire held on SDL's own keyboard array.
+void holdKeyboardKeys() {
+    int count = 0;
+    Uint8 *keyboard = SDL_GetKeyState(&count);
+    for (int key = 0; key < count; key++) keyboard[key] = 0;
+    keyboard[SDLK_RIGHT] = 1;
+    keyboard[SDLK_SPACE] = 1;
+}
+
+void gatherKeys(benchmark::State &state) {
+    holdKeyboardKeys();
+    unsigned long before = allocations;
+    for (auto _ : state) {
+        refreshKeys();
+        benchmark::DoNotOptimize(match.keys[SDLK_RIGHT]);
+    }
+    countAllocations(state, before);
+}
+
+void matchPassGathered(benchmark::State &state) {
+    holdKeyboardKeys();
+    unsigned long before = allocations;
+    for (auto _ : state) {
+        match = matchRecord;
+        refreshKeys();
+        runPassSteps();
+    }
+    countAllocations(state, before);
+}
+
 // The same match in its first frames, when the longest hint line is drawn on top.
 void matchPassWithHint(benchmark::State &state) {
     holdMatchKeys();
@@ -113,11 +149,6 @@ void matchPassWithHint(benchmark::State &state) {
 // Putting the 600x500 picture on a window scale times its size, in memory: the game's own
 // whole-number scaler, SDL's stretch blit, and the least such a step costs, a copy of a picture
 // already at the window's size.
-// The CSV report wants the same counters in every benchmark.
-void countAllocations(benchmark::State &state, unsigned long before) {
-    state.counters["allocs/pass"] = static_cast<double>(allocations - before) / state.iterations();
-}
-
 SDL_Surface *windowLike(int scale) {
     const SDL_PixelFormat *f = match.screen->format;
     return SDL_CreateRGBSurface(SDL_SWSURFACE, 600 * scale, 500 * scale, 32, f->Rmask, f->Gmask, f->Bmask, 0);
@@ -169,6 +200,8 @@ BENCHMARK(floorPass)->Name("floor");
 BENCHMARK(titlePass)->Name("title_pass");
 BENCHMARK(matchPass)->Name("match_pass");
 BENCHMARK(matchPassWithHint)->Name("match_pass_hint");
+BENCHMARK(gatherKeys)->Name("gather_keys");
+BENCHMARK(matchPassGathered)->Name("match_pass_keys");
 
 int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);

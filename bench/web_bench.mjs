@@ -1,6 +1,7 @@
 // The browser version in headless Chromium over a match: passes a second, passes per display frame
-// at the browser's own frame rate and at 120 and 144 Hz (display frames simulated with timers), the
-// game's own time per pass (rules and drawing, timed inside the game), and what a player downloads.
+// at the browser's own frame rate and at 120 and 144 Hz (display frames simulated with timers) and at
+// half speed, the game's own time per pass (rules and drawing, timed inside the game), and what a
+// player downloads.
 //
 // Usage: node bench/web_bench.mjs --site build-web     environment: MATCH_SECONDS (10)
 import fs from 'node:fs';
@@ -37,12 +38,14 @@ function percentile(sorted, p) {
   return sorted[Math.min(sorted.length - 1, Math.ceil(p / 100 * sorted.length) - 1)];
 }
 
-async function playMatch(url, hz) {
+// A match at the game's speed in percent, set as the page's controls panel sets it.
+async function playMatch(url, hz, speed = 100) {
   const browser = await site.launchBrowser();
   const { page } = browser;
   await page.addInitScript(frameClock, hz);
   await page.goto(url);
   await site.waitForStatus(page, 'Playing');
+  await page.evaluate((percent) => Module._grimvaleSetSpeed(percent), speed);
   await site.holdKey(page, '1', 100);
   await page.waitForTimeout(500);
 
@@ -115,9 +118,9 @@ try {
   console.log(`  ${'total'.padEnd(16)} ${kb(total.raw).padStart(12)} ${kb(total.gzip).padStart(12)}`);
 
   console.log(`\nA match of ${seconds} s, walking and firing:`);
-  for (const hz of [0, 120, 144]) {
-    const r = await playMatch(server.url, hz);
-    console.log(`  frames: ${hz ? `${hz} Hz (timers)` : 'the browser\'s own'} at ${r.framesPerSecond.toFixed(1)} a second; ` +
+  for (const [hz, speed] of [[0, 100], [120, 100], [144, 100], [0, 50]]) {
+    const r = await playMatch(server.url, hz, speed);
+    console.log(`  speed ${speed}, frames: ${hz ? `${hz} Hz (timers)` : 'the browser\'s own'} at ${r.framesPerSecond.toFixed(1)} a second; ` +
                 `passes in 10 s: ${r.passesPer10s.toFixed(1)}; frames with 0/1/2/3+ passes: ${r.perFrame.join('/')}; ` +
                 `time per pass over ${r.samples}: median ${r.p50.toFixed(3)} ms, p99 ${r.p99.toFixed(3)} ms, ` +
                 `max ${r.max.toFixed(3)} ms`);

@@ -1,4 +1,5 @@
-# Installing the game: program, pictures and fonts, launcher, menu entry, icon, metainfo, manual page.
+# Installing the game: program, pictures and fonts, launcher, menu entry, icon, metainfo, manual page,
+# and the example of the player's controls file.
 include(GNUInstallDirs)
 
 set(GRIMVALE_APP_ID io.grimvale.Grimvale)
@@ -66,3 +67,7 @@ install(DIRECTORY "${PROJECT_BINARY_DIR}/icons/hicolor" DESTINATION "${CMAKE_INS
 
 # The manual page, section 6 (games).
 install(FILES packaging/grimvale.6 DESTINATION "${CMAKE_INSTALL_MANDIR}/man6")
+
+# A commented example of the player's controls file, every action with its default keys: the
+# documentation's examples (/usr/share/doc/grimvale/examples in the Debian package).
+install(FILES packaging/controls.conf DESTINATION "${CMAKE_INSTALL_DOCDIR}/examples")

@@ -176,6 +176,10 @@ def check_desktop_files(root, prefix, source_dir, bindir="bin", datadir="share/g
     command = section.get("Exec", "").split()[0]
     check(os.access(f"{root}{prefix}/{bindir}/{command}", os.X_OK), f"the menu entry runs {command}, not installed in {bindir}/")
     check(glob.glob(f"{share}/man/man6/grimvale.6*"), "no manual page in section 6")
+    example = f"{share}/doc/grimvale/examples/controls.conf"
+    with open(os.path.join(source_dir, "packaging/controls.conf"), "rb") as f:
+        check(os.path.isfile(example) and open(example, "rb").read() == f.read(),
+              f"the example controls file is not installed as {example}")
 
     icon = section.get("Icon", "")
     icons = glob.glob(f"{share}/icons/hicolor/*x*/apps/{icon}.png")

@@ -1,8 +1,13 @@
-// The player's keys: moves and facing, the fire key, weapon keys gated by the match-frame count, damage.
+// The player's keys: moves and facing, the fire key, weapon keys gated by the match-frame count, damage,
+// and the desktop player's controls file that chooses the keys and the speed.
+#include "platform/controls_file.h"
+#include "platform/key_bindings.h"
 #include "rules/controls.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 TEST(Controls, EveryHeldArrowActsAndTheLastInOrderSetsTheFacing) {
     struct Case {
@@ -87,4 +92,71 @@ TEST(Controls, WeaponTableGivesDamageChargeAndName) {
     EXPECT_EQ(weaponName(0), nullptr);
     EXPECT_EQ(weaponName(5), nullptr);
     EXPECT_EQ(weaponCharge(5), 0);
+}
+
+namespace {
+
+std::vector<int32_t> keysOf(Action action) {
+    int32_t count = 0;
+    const int32_t *keys = actionKeys(action, count);
+    return std::vector<int32_t>(keys, keys + count);
+}
+
+std::string readAndTell(const std::string &path) {
+    testing::internal::CaptureStderr();
+    readControlsFile(path.c_str());
+    return testing::internal::GetCapturedStderr();
+}
+
+}  // namespace
+
+TEST(ControlsFile, GoodLinesCountAndEachBadLineIsToldOnceAndLeavesItsActionAlone) {
+    resetMatch();
+    std::string dir = freshDir("controls");
+    std::string path = dir + "/controls.conf";
+    writeFile(path, "# keys for one hand\n"
+                    "\n"
+                    "  up = w, UP  \r\n"
+                    "fire = left ctrl, [4], ,\n"
+                    "left = a\n"
+                    "left = a, nokey\n"               // 6: unknown key
+                    "jump = space\n"                  // 7: unknown action
+                    "right = escape\n"                // 8: cannot be bound
+                    "down = 1, 2, 3, 4, 5, 6, 7, 8, 9\n"  // 9: too many keys
+                    "weapon2 d\n"                     // 10: no '='
+                    + std::string(5000, 'x') + "\n"   // 11: too long
+                    "weapon3 = \x01\xff\x1b[2J" + std::string(1, '\0') + "\n"  // 12: odd bytes
+                    "weapon1 = 9\n"
+                    "speed = 75\n"
+                    "pause = ;\n"
+                    "weapon1 =\n");                   // its defaults again
+    std::string said = readAndTell(path);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 7) << said;
+    for (int line = 6; line <= 12; line++) EXPECT_NE(said.find(path + ":" + std::to_string(line) + ":"), std::string::npos) << line;
+    EXPECT_EQ(said.find('\x1b'), std::string::npos) << "odd bytes are not repeated to the terminal";
+    EXPECT_EQ(keysOf(ActionUp), (std::vector<int32_t>{SDLK_w, SDLK_UP}));
+    EXPECT_EQ(keysOf(ActionFire), (std::vector<int32_t>{SDLK_LCTRL, SDLK_KP4, SDLK_COMMA}));
+    EXPECT_EQ(keysOf(ActionLeft), (std::vector<int32_t>{SDLK_a}));
+    EXPECT_EQ(keysOf(ActionPause), (std::vector<int32_t>{SDLK_SEMICOLON}));
+    for (Action kept : {ActionRight, ActionDown, ActionWeapon1, ActionWeapon2, ActionWeapon3})
+        EXPECT_EQ(keysOf(kept).size(), 1u) << actionName(kept) << " keeps its default key";
+    EXPECT_EQ(keysOf(ActionWeapon1), (std::vector<int32_t>{SDLK_1}));
+    EXPECT_EQ(gameSpeed(), 75);
+
+    for (const char *speed : {"speed = 49", "speed = 101", "speed = 7.5", "speed = -60", "speed = 99999999999999999999"}) {
+        setGameSpeed(75);
+        writeFile(path, std::string(speed) + "\n");
+        said = readAndTell(path);
+        EXPECT_NE(said.find(path + ":1:"), std::string::npos) << speed;
+        EXPECT_EQ(gameSpeed(), 100) << speed;
+    }
+    EXPECT_EQ(readAndTell(dir + "/missing.conf"), "") << "a missing file is no error";
+    EXPECT_EQ(keysOf(ActionUp), (std::vector<int32_t>{SDLK_w, SDLK_UP}));
+
+    resetMatch();
+    EXPECT_EQ(readAndTell("packaging/controls.conf"), "") << "the installed example reads cleanly";
+    for (int32_t a = 0; a < actionCount; a++) EXPECT_EQ(match.controls.keyCount[a], 1) << actionName(a);
+    EXPECT_EQ(keysOf(ActionFullScreen), (std::vector<int32_t>{SDLK_F11})) << "and holds the defaults";
+    EXPECT_EQ(match.controls.speed, 100);
+    resetMatch();
 }

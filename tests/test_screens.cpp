@@ -1,6 +1,7 @@
 // The shell's screens and hands: the window's scale, the scaled and paused picture, full screen, and
-// the game controller driving the record through the real event drain.
+// the game controller and the player's chosen keys driving the record through the real event drain.
 #include "draw/font.h"
+#include "platform/controls_file.h"
 #include "shell/main_loop.h"
 #include "platform/pad.h"
 #include "platform/platform.h"
@@ -297,4 +298,43 @@ TEST(Gamepad, JoystickOfNoKnownLayoutWalksByItsHatAndFiresByItsFirstButton) {
     sdl2<void>("SDL_QuitSubSystem", Uint32{SDL_INIT_JOYSTICK});
     match.pad = PadState{};
     resetMatch();
+}
+
+TEST(KeyBindings, ChosenKeysWalkFireStartAndPauseThroughTheDrainAndTheOldKeysNoLonger) {
+    resetToStart();
+    ASSERT_TRUE(openGameWindow());
+    std::string path = freshDir("bindings") + "/controls.conf";
+    writeFile(path, "right = d\nfire = return\nweapon1 = 9\npause = [0]\n");
+    readControlsFile(path.c_str());
+    Uint8 *keyboard = SDL_GetKeyState(nullptr);
+    keyboard[SDLK_1] = 1;
+    pass();
+    EXPECT_EQ(match.matchStarted, 0) << "1 no longer starts the match";
+    keyboard[SDLK_1] = 0;
+    keyboard[SDLK_9] = 1;
+    pass();
+    EXPECT_EQ(match.matchStarted, 1) << "the key chosen for weapon1 does";
+    keyboard[SDLK_9] = 0;
+    keyboard[SDLK_d] = keyboard[SDLK_UP] = 1;
+    pass();
+    EXPECT_EQ(match.playerX, 102) << "d walks right";
+    EXPECT_EQ(match.playerY, 298) << "up kept its default key";
+    keyboard[SDLK_d] = keyboard[SDLK_UP] = 0;
+    keyboard[SDLK_RIGHT] = keyboard[SDLK_SPACE] = 1;
+    match.playerFiring = 0;
+    pass();
+    EXPECT_EQ(match.playerX, 102) << "the right arrow no longer walks";
+    EXPECT_EQ(match.playerFiring, 0) << "nor does the space bar fire";
+    keyboard[SDLK_RIGHT] = keyboard[SDLK_SPACE] = 0;
+    keyboard[SDLK_RETURN] = 1;
+    pass();
+    EXPECT_EQ(match.playerFiring, 1) << "Enter fires";
+    keyboard[SDLK_RETURN] = 0;
+    drain({key(SDLK_p)});
+    EXPECT_FALSE(match.view.paused) << "P no longer pauses";
+    drain({key(SDLK_KP0)});
+    EXPECT_TRUE(match.view.paused) << "the keypad's 0 does";
+    drain({key(SDLK_KP0)});
+    EXPECT_FALSE(match.view.paused) << "and resumes";
+    closeView();
 }

@@ -3,7 +3,8 @@
 # The page that loads it, and every file served beside it as it is, live in web/site/, written by
 # hand: scripts/build-web copies them into build-web/.
 
-add_executable(grimvale src/shell/main.cpp ${GRIMVALE_CORE_SOURCES} src/platform/platform_web.cpp)
+add_executable(grimvale src/shell/main.cpp ${GRIMVALE_CORE_SOURCES} src/platform/platform_web.cpp
+  src/platform/controls_web.cpp)
 target_include_directories(grimvale PRIVATE src)
 target_compile_options(grimvale PRIVATE -Wall -Wextra)
 

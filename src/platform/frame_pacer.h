@@ -1,4 +1,4 @@
-// Holds the main loop to 60 frames a second: a deadline per frame, computed from a start time.
+// Holds the main loop to its passes a second: a deadline per frame, computed from a start time.
 #pragma once
 
 #include <cstdint>
@@ -6,11 +6,13 @@
 struct FramePacer {
     uint32_t startMs;   // when the current schedule began, in SDL ticks
     uint64_t frames;    // frames finished (or, for passesDue, handed out) since then
+    int32_t speed;      // percent of full speed: 60 x speed / 100 frames a second
 };
 
-constexpr uint32_t framesPerSecond = 60;
+constexpr uint32_t framesPerSecond = 60;  // at full speed
 constexpr uint32_t stallFrames = 5;  // a pass this many frames late restarts the schedule
 
-FramePacer startPacer(uint32_t nowMs);
+// A schedule from now at speed percent of 60 frames a second (1 to 100; anything else is 100).
+FramePacer startPacer(uint32_t nowMs, int32_t speed = 100);
 uint32_t frameWaitMs(FramePacer &pacer, uint32_t nowMs);
 uint32_t passesDue(FramePacer &pacer, uint32_t nowMs);

@@ -18,7 +18,8 @@ bool openGameWindow();
 // its window. In the browser the page does it, as with its full-screen button.
 void toggleFullScreen();
 
-// Runs passes of the main loop at 60 a second until the player quits, then shuts the game down;
+// Runs passes of the main loop at the game's speed (60 a second at full speed) until the player
+// quits, then shuts the game down; the desktop reads the player's controls file first;
 // while paused, no pass runs. On the desktop it returns once that is done and waits for events
 // while paused; in the browser the page's frames drive the passes and it never returns to its caller.
 void runMainLoop();

@@ -2,7 +2,9 @@
 // scale of the desktop and can go full screen, and the loop sleeps to its pace.
 #include "platform/platform.h"
 
+#include "platform/controls_file.h"
 #include "platform/frame_pacer.h"
+#include "platform/key_bindings.h"
 #include "shell/main_loop.h"
 #include "shell/match_state.h"
 #include "shell/startup.h"
@@ -79,9 +81,11 @@ void toggleFullScreen() {
     if (paused) pauseGame();
 }
 
+// The player's keys and speed are read once, before the first pass.
 void runMainLoop() {
     int32_t quit = 0;
-    FramePacer pacer = startPacer(SDL_GetTicks());
+    readPlayerControls();
+    FramePacer pacer = startPacer(SDL_GetTicks(), gameSpeed());
     while (quit == 0) {
         drainEvents(quit);
         if (match.view.paused && quit == 0) SDL_WaitEvent(nullptr);

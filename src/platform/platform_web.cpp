@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include "platform/frame_pacer.h"
+#include "platform/key_bindings.h"
 #include "shell/main_loop.h"
 #include "shell/match_state.h"
 #include "shell/startup.h"
@@ -51,8 +52,9 @@ bool canvasHasKeyboard() {
 // Runs once per display frame: the 60 Hz passes due by now, usually one, none on a faster
 // display's in-between frames; while paused the events are still taken but no pass runs. Once a
 // pass has seen the quit, the game shuts down and the runtime exits, which tells the page (its onExit).
+// A speed chosen on the page starts a new schedule at that speed.
 void runDuePasses() {
-    if (!paced) pacer = startPacer(nowMs());
+    if (!paced || pacer.speed != gameSpeed()) pacer = startPacer(nowMs(), gameSpeed());
     paced = true;
     uint32_t due = passesDue(pacer, nowMs());
     for (uint32_t n = 0; n < due && quit == 0; n++) {

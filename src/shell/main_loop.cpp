@@ -6,6 +6,7 @@
 #include "rules/controls.h"
 #include "rules/walls.h"
 #include "shell/match_state.h"
+#include "platform/key_bindings.h"
 #include "platform/pad.h"
 #include "platform/platform.h"
 #include "platform/view.h"
@@ -33,11 +34,12 @@ bool shownAgain(const SDL_Event &event) {
 
 }  // namespace
 
-// Takes every waiting event; a window close or the key-down of Escape asks to quit. P pauses and
-// resumes, F11 and Alt+Enter switch full screen, the controller's events go to its state; a paused
-// window shown again gets its paused picture back, without a pass. A window that has lost the
-// keyboard by the end of the drain pauses the game: switching full screen takes the keyboard away
-// and gives it back at once, which must not pause.
+// Takes every waiting event; a window close or the key-down of Escape asks to quit. The pause keys
+// (P unless the player chose others) pause and resume, the full-screen keys (F11) and Alt+Enter
+// switch full screen, the controller's events go to its state; a paused window shown again gets its
+// paused picture back, without a pass. A window that has lost the keyboard by the end of the drain
+// pauses the game: switching full screen takes the keyboard away and gives it back at once, which
+// must not pause.
 // The pass still runs to its end: quit is only tested at the top of the next one.
 void drainEvents(int32_t &quit) {
     SDL_Event event;
@@ -46,9 +48,9 @@ void drainEvents(int32_t &quit) {
         bool paused = match.view.paused;
         if (event.type == SDL_QUIT) quit = 1;
         if (keyDown(event, SDLK_ESCAPE)) quit = 1;
-        if (keyDown(event, SDLK_p) && !paused) pauseGame();
-        if (keyDown(event, SDLK_p) && paused) resumeGame();
-        if (keyDown(event, SDLK_F11)) toggleFullScreen();
+        if (boundKeyDown(event, ActionPause) && !paused) pauseGame();
+        if (boundKeyDown(event, ActionPause) && paused) resumeGame();
+        if (boundKeyDown(event, ActionFullScreen)) toggleFullScreen();
         if (keyDown(event, SDLK_RETURN) && (event.key.keysym.mod & KMOD_ALT) != 0) toggleFullScreen();
         if (lostFocus(event)) unfocused = 1;
         if (gotFocus(event)) unfocused = 0;
@@ -58,14 +60,15 @@ void drainEvents(int32_t &quit) {
     if (unfocused == 1) pauseGame();
 }
 
-// The held keys the rules read: the keyboard's, with the controller's added. A copy the game owns,
-// so SDL's own key array is never written.
+// The held keys the rules read: the game's own keys (arrows, space, 1 to 4) held by whichever keys
+// the player bound to them, with the controller's added. An array the game owns, so SDL's own key
+// array is never written.
 void refreshKeys() {
     static Uint8 held[SDLK_LAST];
     int count = 0;
     Uint8 *keyboard = keyboardState(count);
     std::memset(held, 0, sizeof held);
-    std::memcpy(held, keyboard, count < SDLK_LAST ? static_cast<size_t>(count) : sizeof held);
+    holdBoundKeys(held, keyboard, count);
     addPadKeys(held);
     match.keys = held;
 }

@@ -1,5 +1,5 @@
 // The one record of game state: screen, keys, fonts, sprites, both actors, both shots, pickups, counters,
-// and the shell's own parts the rules never read: how the picture reaches the window, the pause, the pad.
+// and the shell's own parts the rules never read: the picture's way to the window, pause, pad, controls.
 #pragma once
 
 #include <SDL.h>
@@ -33,6 +33,16 @@ struct PadState {
     Sint16 stickX, stickY;          // the left stick's axes 0 and 1
     bool plainJoystick;             // a pad of no known layout: only its first button plays, and fires
     bool walksByHatAlone;           // a plain joystick with a hat: its axes 0 and 1 walk nowhere
+};
+
+// The keys the player chose for each action and the game's speed (src/platform/key_bindings.h).
+// Zeroed, as at process start and in the tests, every action has its default keys at full speed.
+constexpr int32_t actionCount = 11;     // up, down, left, right, fire, weapon1 to weapon4, pause, fullscreen
+constexpr int32_t keysPerAction = 8;
+struct ControlsState {
+    int32_t keys[actionCount][keysPerAction]; // SDL key constants, as the platform's SDL numbers them
+    int32_t keyCount[actionCount];  // keys listed for each action; 0: its default keys
+    int32_t speed;                  // percent of full speed, 50 to 100; 0 is full speed
 };
 
 // Facing of an actor and of its shot.
@@ -101,6 +111,7 @@ struct MatchState {
     // the shell's own, never read by the rules
     ViewState view;
     PadState pad;
+    ControlsState controls;
 };
 
 extern MatchState match;

@@ -164,6 +164,7 @@ def game_session(game_binary, root, keep_dir, screen="800x600", window_manager=F
         env["DISPLAY"] = display
         env.pop("SDL_VIDEODRIVER", None)  # the game must open a real X window, whatever the caller set
         env.pop("GRIMVALE_SCALE", None)   # and choose its own scale, unless the scenario says otherwise
+        env["XDG_CONFIG_HOME"] = keep_dir  # the default keys and speed, not the tester's own controls file
         env.update(game_env or {})
         if window_manager:
             wm = _start_window_manager(env, keep_dir)

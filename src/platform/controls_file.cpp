@@ -1,0 +1,190 @@
+// The desktop player's controls file: the keys of each action and the game's speed, read at start-up.
+#include "platform/controls_file.h"
+
+#include "platform/key_bindings.h"
+#include "shell/match_state.h"
+
+#include <SDL.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr int32_t longestLine = 256;      // characters of a line, its end not counted; longer lines are refused
+constexpr int32_t longestFile = 1 << 16;  // bytes read at most: a controls file is a few hundred
+constexpr int32_t longestQuoted = 40;     // characters of a refused name repeated in its message
+
+// A stretch of a line: not terminated, since the names in a line are not.
+struct Span {
+    const char *at;
+    int32_t length;
+};
+
+bool blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }  // \r: lines ending in CR LF
+
+Span trimmed(const char *from, const char *to) {
+    while (from < to && blank(*from)) from++;
+    while (to > from && blank(to[-1])) to--;
+    return Span{from, static_cast<int32_t>(to - from)};
+}
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Names match whatever the case of their letters.
+bool sameName(Span span, const char *name) {
+    int32_t n = 0;
+    while (n < span.length && name[n] != '\0' && lower(span.at[n]) == lower(name[n])) n++;
+    return n == span.length && name[n] == '\0';
+}
+
+bool namedKey(int32_t key) { return std::strcmp(SDL_GetKeyName(static_cast<SDLKey>(key)), "unknown key") != 0; }
+
+// The key SDL calls by that name, or SDLK_UNKNOWN. A single printable character also names the key
+// that types it, whatever this SDL calls it.
+int32_t keyNamed(Span name) {
+    int32_t found = SDLK_UNKNOWN;
+    for (int32_t key = SDLK_LAST - 1; key > SDLK_UNKNOWN; key--)
+        if (namedKey(key) && sameName(name, SDL_GetKeyName(static_cast<SDLKey>(key)))) found = key;
+    char c = name.length == 1 ? lower(name.at[0]) : '\0';
+    if (found == SDLK_UNKNOWN && c > ' ' && c < 127 && namedKey(c)) found = c;
+    return found;
+}
+
+// A name from the file, fit to print: at most longestQuoted characters, anything but printable
+// ASCII shown as '?'.
+struct Quoted {
+    char text[longestQuoted + 4];
+};
+Quoted quoted(Span span) {
+    Quoted q{};
+    int32_t n = 0;
+    for (; n < span.length && n < longestQuoted; n++) q.text[n] = span.at[n] >= ' ' && span.at[n] < 127 ? span.at[n] : '?';
+    if (span.length > longestQuoted) std::strcpy(q.text + n, "...");
+    return q;
+}
+
+// One line on standard error, written at once: the file, the line number, what is wrong with it.
+void report(const char *path, int32_t line, const char *format, ...) {
+    char message[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    std::fprintf(stderr, "grimvale: %s:%d: %s\n", path, line, message);
+}
+
+// "speed = N": a whole number from 50 to 100; anything else gives full speed. Digits past the
+// fourth only make the number larger, so it cannot overflow.
+void readSpeed(const char *path, int32_t line, Span value) {
+    int32_t percent = value.length > 0 ? 0 : -1;
+    for (int32_t n = 0; n < value.length && percent >= 0; n++) {
+        bool digit = value.at[n] >= '0' && value.at[n] <= '9';
+        percent = digit ? (percent > 1000 ? percent : percent * 10 + (value.at[n] - '0')) : -1;
+    }
+    if (!setGameSpeed(percent))
+        report(path, line, "speed \"%s\" is not a whole number from %d to %d: full speed", quoted(value).text,
+               slowestSpeed, fullSpeed);
+}
+
+// "action = key, key, ...": the keys replace the action's; none at all gives it its defaults. A
+// comma separates keys, and a lone comma is the comma key. Any key not understood leaves the action
+// as it was.
+void readKeys(const char *path, int32_t line, int32_t action, Span value) {
+    int32_t keys[keysPerAction];
+    int32_t count = 0;
+    const char *at = value.at;
+    const char *end = value.at + value.length;
+    const char *name = actionName(action);
+    while (at < end) {
+        bool lone = *at == ',';
+        const char *comma = lone ? nullptr : static_cast<const char *>(std::memchr(at, ',', static_cast<size_t>(end - at)));
+        const char *itemEnd = lone ? at + 1 : (comma ? comma : end);
+        Span item = lone ? Span{at, 1} : trimmed(at, itemEnd);
+        at = itemEnd;
+        int32_t key = keyNamed(item);
+        bool listed = false;
+        for (int32_t i = 0; i < count; i++) listed = listed || keys[i] == key;
+        if (key == SDLK_UNKNOWN) {
+            report(path, line, "no key named \"%s\": %s keeps its keys", quoted(item).text, name);
+            return;
+        }
+        if (!bindableKey(key)) {
+            report(path, line, "\"%s\" quits the game and cannot be bound: %s keeps its keys", quoted(item).text, name);
+            return;
+        }
+        if (!listed && count == keysPerAction) {
+            report(path, line, "more than %d keys: %s keeps its keys", keysPerAction, name);
+            return;
+        }
+        if (!listed) keys[count++] = key;
+        while (at < end && blank(*at)) at++;
+        if (at < end && *at != ',') {
+            report(path, line, "a comma was expected after \"%s\": %s keeps its keys", quoted(item).text, name);
+            return;
+        }
+        at += at < end ? 1 : 0;
+        while (at < end && blank(*at)) at++;
+    }
+    clearActionKeys(action);
+    for (int32_t i = 0; i < count; i++) addActionKey(action, keys[i]);
+}
+
+void readLine(const char *path, int32_t line, const char *text, int32_t length) {
+    Span whole = trimmed(text, text + length);
+    if (whole.length == 0 || whole.at[0] == '#') return;
+    const char *equals = static_cast<const char *>(std::memchr(whole.at, '=', whole.length));
+    if (!equals) {
+        report(path, line, "neither \"action = key, key, ...\" nor \"speed = N\"");
+        return;
+    }
+    Span name = trimmed(whole.at, equals);
+    Span value = trimmed(equals + 1, whole.at + whole.length);
+    int32_t action = -1;
+    for (int32_t a = 0; a < actionCount; a++) action = sameName(name, actionName(a)) ? a : action;
+    if (sameName(name, "speed")) readSpeed(path, line, value);
+    if (action >= 0) readKeys(path, line, action, value);
+    if (action < 0 && !sameName(name, "speed")) report(path, line, "no action named \"%s\"", quoted(name).text);
+}
+
+}  // namespace
+
+void readControlsFile(const char *path) {
+    std::FILE *file = std::fopen(path, "r");
+    if (!file && errno != ENOENT && errno != ENOTDIR) std::fprintf(stderr, "grimvale: %s: %s\n", path, std::strerror(errno));
+    if (!file) return;
+    char text[longestLine];
+    int32_t length = 0;
+    int32_t line = 1;
+    bool tooLong = false;
+    int32_t bytes = 0;
+    for (int c = std::getc(file);; c = std::getc(file)) {
+        bytes += c == EOF ? 0 : 1;
+        if (c == EOF && std::ferror(file)) report(path, line, "cannot be read: %s", std::strerror(errno));
+        if (bytes > longestFile) report(path, line, "the file is over %d bytes: the rest is not read", longestFile);
+        if ((c == EOF && std::ferror(file)) || bytes > longestFile) break;
+        bool ends = c == '\n' || (c == EOF && (length > 0 || tooLong));
+        if (ends && tooLong) report(path, line, "longer than %d characters", longestLine);
+        if (ends && !tooLong) readLine(path, line, text, length);
+        if (c == EOF) break;
+        tooLong = ends ? false : tooLong || length == longestLine;
+        length = ends ? 0 : length;
+        line += ends ? 1 : 0;
+        // a NUL byte is never part of a name: kept as DEL, which no name holds, the line is refused
+        if (!ends && !tooLong) text[length++] = c == '\0' ? '\x7f' : static_cast<char>(c);
+    }
+    std::fclose(file);
+}
+
+void readPlayerControls() {
+    const char *config = std::getenv("XDG_CONFIG_HOME");
+    const char *home = std::getenv("HOME");
+    std::string path;
+    if (home && home[0] == '/') path = std::string(home) + "/.config/grimvale/controls.conf";
+    if (config && config[0] == '/') path = std::string(config) + "/grimvale/controls.conf";
+    if (!path.empty()) readControlsFile(path.c_str());
+}
