@@ -169,19 +169,19 @@ const scenarios = {
   // game could not start.
   async loading({ page, url, restart }) {
     const line = await page.context().newCDPSession(page);
-    await line.send('Network.emulateNetworkConditions', { offline: false, latency: 50, downloadThroughput: 1e6, uploadThroughput: 1e6 });
+    await line.send('Network.emulateNetworkConditions', { offline: false, latency: 50, downloadThroughput: 5e4, uploadThroughput: 5e4 });
     const opening = page.goto(url);
     const said = new Set();
     for (let text = ''; !text.startsWith('Playing'); text = await site.statusText(page)) if (text) said.add(text);
     await opening;
     await line.send('Network.emulateNetworkConditions', { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
-    const progress = [...said].filter((text) => /^Loading the game files: \d+% of 2\.\d MB$/.test(text));
+    const progress = [...said].filter((text) => /^Loading the game files: \d+% of \d+ KB$/.test(text));
     check(progress.length >= 3 && [...said].every((text) => text.startsWith('Loading')),
           `while the files arrive the page says: ${[...said].join(' | ')}`);
 
     for (const missing of ['grimvale.data', 'grimvale.wasm', 'grimvale.js']) {
       const host = await restart([missing]);
-      await page.goto(host);
+      await page.goto(host.url);
       const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
       await screenshot(page, `without-${missing}`);
       check(said.includes(`${missing} did not load`), `without ${missing} the page says "${said}"`);
@@ -191,6 +191,7 @@ const scenarios = {
     await site.waitForStatus(page, 'Could not start the game: ', 10000);
     await screenshot(page, 'without-webassembly');
   },
+
 };
 
 async function main() {
@@ -200,7 +201,7 @@ async function main() {
   const restart = async (missing) => {
     const other = await site.serve(values.site, missing);
     extra.push(other);
-    return other.url;
+    return other;
   };
   const browser = await site.launchBrowser();
   const errors = [];
