@@ -11,8 +11,10 @@
   navigator.serviceWorker.addEventListener('controllerchange', () => {
     if (updating && !(window.Module && window.Module.calledRun)) location.reload();
   });
+  // Registering again does not look for a new build, so each visit asks for one.
   window.addEventListener('load', () => {
     navigator.serviceWorker.register('sw.js')
+      .then((registration) => updating && registration.update())
       .catch((error) => console.warn(`The service worker was not registered or brought up to date: ${error.message}`));
   });
 })();
