@@ -14,8 +14,9 @@ const CACHE = PREFIX + BUILD;
 self.addEventListener('install', (event) => {
   event.waitUntil((async () => {
     const cache = await caches.open(CACHE);
-    // From the host itself: the browser's HTTP cache may still hold an earlier build's files.
-    await cache.addAll(FILES.map((name) => new Request(name, { cache: 'reload' })));
+    // Each checked with the host, as the browser's HTTP cache may still hold an earlier build's
+    // files; those the page has just fetched come back "not modified" from most hosts.
+    await cache.addAll(FILES.map((name) => new Request(name, { cache: 'no-cache' })));
     await self.skipWaiting();
   })());
 });

@@ -15,9 +15,11 @@ const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
                 '.webmanifest': 'application/manifest+json' };
 
 // Serves the folder's files at a free port of 127.0.0.1, under the sub-path `base`; files named in
-// `missing` answer 404, as they would on a host where they were never copied. Resolves to
-// { url, close }.
+// `missing` answer 404, as they would on a host where they were never copied. Like most hosts it
+// compresses nothing and answers "not modified" to a browser that has the file. Resolves to
+// { url, close, sent }, sent() being the bytes of files sent so far.
 export function serve(folder, missing = [], base = '/') {
+  let sent = 0;
   const server = http.createServer((request, response) => {
     const asked = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const name = asked.startsWith(base) ? asked.slice(base.length) || 'index.html' : asked;
@@ -27,14 +29,22 @@ export function serve(folder, missing = [], base = '/') {
       response.end('not found');
       return;
     }
+    const modified = fs.statSync(file).mtime.toUTCString();
+    if (request.headers['if-modified-since'] === modified) {
+      response.writeHead(304, { 'Last-Modified': modified });
+      response.end();
+      return;
+    }
     const body = fs.readFileSync(file);
     response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
-                              'Content-Length': body.length });
+                              'Content-Length': body.length, 'Last-Modified': modified });
     response.end(body);
+    sent += body.length;
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({
     url: `http://127.0.0.1:${server.address().port}${base}`,
     close: () => new Promise((done) => { server.closeAllConnections(); server.close(done); }),
+    sent: () => sent,
   })));
 }
 
