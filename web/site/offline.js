@@ -2,19 +2,23 @@
 // written by scripts/build-web), which keeps the build's files in the browser's cache.
 'use strict';
 
-(() => {
-  if (!('serviceWorker' in navigator) || location.protocol === 'file:') return;
-  // A new build takes over as soon as its service worker has its files. If that happens while this
-  // page is still fetching an earlier build's files, it would get some of each: it starts again,
-  // wholly on the new build. A game already running plays on; the next visit gets the new build.
-  const updating = Boolean(navigator.serviceWorker.controller);
-  navigator.serviceWorker.addEventListener('controllerchange', () => {
-    if (updating && !(window.Module && window.Module.calledRun)) location.reload();
+const serviceWorkers = location.protocol === 'file:' ? undefined : navigator.serviceWorker;
+const updatingBuild = Boolean(serviceWorkers && serviceWorkers.controller);
+
+// A new build takes over as soon as its service worker has its files. Should that happen while this
+// page is still fetching an earlier build's files, it would get some of each: it starts again, wholly
+// on the new build. A game already running plays on; the next visit gets the new build.
+if (serviceWorkers) {
+  serviceWorkers.addEventListener('controllerchange', () => {
+    if (updatingBuild && !(window.Module && window.Module.calledRun)) location.reload();
   });
-  // Registering again does not look for a new build, so each visit asks for one.
-  window.addEventListener('load', () => {
-    navigator.serviceWorker.register('sw.js')
-      .then((registration) => updating && registration.update())
-      .catch((error) => console.warn(`The service worker was not registered or brought up to date: ${error.message}`));
-  });
-})();
+}
+
+// Called once the game runs, so that on a slow line the service worker's copies never hold up the
+// game's own files. Registering again does not look for a new build, so each visit asks for one.
+function keepForOffline() {
+  if (!serviceWorkers) return;
+  serviceWorkers.register('sw.js')
+    .then((registration) => updatingBuild && registration.update())
+    .catch((error) => console.warn(`The service worker was not registered or brought up to date: ${error.message}`));
+}
