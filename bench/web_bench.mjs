@@ -1,7 +1,7 @@
 // The browser version in headless Chromium over a match: passes a second, passes per display frame
 // at the browser's own frame rate and at 120 and 144 Hz (display frames simulated with timers) and at
-// half speed, the game's own time per pass (rules and drawing, timed inside the game), and what a
-// player downloads.
+// half speed, the game's own time per pass (rules and drawing, timed inside the game), what a player
+// downloads, and how soon the title shows over a slow line on a slow device.
 //
 // Usage: node bench/web_bench.mjs --site build-web     environment: MATCH_SECONDS (10)
 import fs from 'node:fs';
@@ -93,29 +93,55 @@ async function playMatch(url, hz, speed = 100) {
   };
 }
 
-// Every file the page fetched, as the browser's resource timing lists them, raw and gzip -9.
-async function downloads(url) {
+// Every file of the build, which a first visit fetches (the service worker keeps them all), raw and
+// gzip -9; and what the host sent over that visit, the service worker's copies included.
+async function downloads(url, sent) {
   const browser = await site.launchBrowser();
   await browser.page.goto(url);
   await site.waitForStatus(browser.page, 'Playing');
-  const names = await browser.page.evaluate(() => ['index.html', ...performance.getEntriesByType('resource')
-    .map((entry) => new URL(entry.name).pathname.replace(/^\//, '')).filter((name) => name)]);
+  await browser.page.waitForFunction(() => navigator.serviceWorker.controller !== null);
   await browser.close();
-  return [...new Set(names)].map((name) => {
+  const files = fs.readdirSync(values.site).sort().map((name) => {
     const bytes = fs.readFileSync(path.join(values.site, name));
     return { name, raw: bytes.length, gzip: zlib.gzipSync(bytes, { level: 9 }).length };
   });
+  return { files, sent: sent() };
+}
+
+// From navigation to the title on screen (the game's first pass drawn) on a first visit over a line
+// of 1.6 Mbit/s each way with 150 ms round trips, from a host that compresses nothing, the CPU
+// slowed 4 times.
+async function titleOverSlowLine(url) {
+  const browser = await site.launchBrowser();
+  const { page } = browser;
+  const devtools = await page.context().newCDPSession(page);
+  await devtools.send('Network.enable');
+  await devtools.send('Network.emulateNetworkConditions',
+                      { offline: false, latency: 150, downloadThroughput: 1.6e6 / 8, uploadThroughput: 1.6e6 / 8 });
+  await devtools.send('Emulation.setCPUThrottlingRate', { rate: 4 });
+  await page.goto(url, { waitUntil: 'commit' });
+  const shown = await page.waitForFunction(
+    () => (window.Module && window.Module.calledRun && window.Module._grimvalePassesRun() > 0 ? performance.now() : 0),
+    null, { polling: 'raf', timeout: 120000 });
+  const ms = await shown.jsonValue();
+  await browser.close();
+  return ms;
 }
 
 console.log(`machine: ${os.cpus().length} cores, load average ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}`);
 const server = await site.serve(values.site);
 try {
   const kb = (n) => `${(n / 1024).toFixed(1)} KB`;
-  const files = await downloads(server.url);
+  const { files, sent } = await downloads(server.url, server.sent);
   console.log('Downloads (file, raw, gzip -9):');
-  for (const f of files) console.log(`  ${f.name.padEnd(16)} ${kb(f.raw).padStart(12)} ${kb(f.gzip).padStart(12)}`);
+  for (const f of files) console.log(`  ${f.name.padEnd(20)} ${kb(f.raw).padStart(12)} ${kb(f.gzip).padStart(12)}`);
   const total = files.reduce((sum, f) => ({ raw: sum.raw + f.raw, gzip: sum.gzip + f.gzip }), { raw: 0, gzip: 0 });
-  console.log(`  ${'total'.padEnd(16)} ${kb(total.raw).padStart(12)} ${kb(total.gzip).padStart(12)}`);
+  console.log(`  ${'total'.padEnd(20)} ${kb(total.raw).padStart(12)} ${kb(total.gzip).padStart(12)}`);
+  console.log(`  sent by the host over a first visit, the service worker's copies included: ${kb(sent)}`);
+
+  const slow = [];
+  for (let run = 0; run < 3; run++) slow.push(await titleOverSlowLine(server.url));
+  console.log(`\nTitle on screen over 1.6 Mbit/s, 150 ms round trips, CPU slowed 4x: ${slow.map((ms) => `${(ms / 1000).toFixed(2)} s`).join(', ')}`);
 
   console.log(`\nA match of ${seconds} s, walking and firing:`);
   for (const [hz, speed] of [[0, 100], [120, 100], [144, 100], [0, 50]]) {

@@ -42,7 +42,7 @@ install(FILES "${PROJECT_BINARY_DIR}/${GRIMVALE_APP_ID}.metainfo.xml" DESTINATIO
 # The menu icon: the game's window icon at the common hicolor sizes. Until the tree has the icon, a
 # plain stand-in keeps the menu entry whole.
 find_package(ZLIB REQUIRED)
-add_executable(grimvale-icon-png tools/icon_png.cpp tools/png_encode.cpp)
+add_executable(grimvale-icon-png tools/icon_png.cpp tools/bmp_image.cpp tools/png_encode.cpp)
 target_link_libraries(grimvale-icon-png PRIVATE PkgConfig::SDL ZLIB::ZLIB)
 target_compile_options(grimvale-icon-png PRIVATE -Wall -Wextra)
 

@@ -2,6 +2,7 @@
 //
 //   grimvale-icon-png ICON.bmp SIZE OUT.png       the icon resampled to SIZE x SIZE, nearest pixel
 //   grimvale-icon-png --placeholder SIZE OUT.png  a plain SIZE x SIZE stand-in, for a tree without the art
+#include "bmp_image.h"
 #include "png_encode.h"
 
 #include <SDL.h>
@@ -9,31 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 namespace {
-
-// Reads every pixel through the file's own format, so palettes and 16/24/32-bit files all work.
-RgbImage imageFromSurface(SDL_Surface *surface) {
-    RgbImage image;
-    image.width = surface->w;
-    image.height = surface->h;
-    image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
-    SDL_LockSurface(surface);
-    const int bpp = surface->format->BytesPerPixel;
-    for (int y = 0; y < surface->h; ++y) {
-        const Uint8 *row = static_cast<const Uint8 *>(surface->pixels) + y * surface->pitch;
-        for (int x = 0; x < surface->w; ++x) {
-            Uint32 pixel = 0;
-            std::memcpy(&pixel, row + x * bpp, static_cast<size_t>(bpp));
-            if (SDL_BYTEORDER == SDL_BIG_ENDIAN) pixel >>= (4 - bpp) * 8;
-            Uint8 *out = &image.rgb[(static_cast<size_t>(y) * image.width + x) * 3];
-            SDL_GetRGB(pixel, surface->format, &out[0], &out[1], &out[2]);
-        }
-    }
-    SDL_UnlockSurface(surface);
-    return image;
-}
 
 // A dark tile with a lighter ring: only ever shown while the game's own icon is missing.
 RgbImage placeholder(int size) {
@@ -71,20 +49,15 @@ int main(int argc, char **argv) {
     if (std::strcmp(argv[1], "--placeholder") == 0) {
         image = placeholder(size);
     } else {
-        SDL_Surface *surface = SDL_LoadBMP(argv[1]);
-        if (!surface) {
+        RgbImage icon;
+        if (!loadBmpImage(argv[1], icon)) {
             std::fprintf(stderr, "%s: cannot read %s: %s\n", argv[0], argv[1], SDL_GetError());
             return 1;
         }
-        image = scaleNearest(imageFromSurface(surface), size, size);
-        SDL_FreeSurface(surface);
+        image = scaleNearest(icon, size, size);
     }
 
-    const std::string png = encodePng(image);
-    std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
-    out.write(png.data(), static_cast<std::streamsize>(png.size()));
-    out.close();
-    if (!out) {
+    if (!writePng(argv[3], image)) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[3]);
         return 1;
     }

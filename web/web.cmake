@@ -9,10 +9,13 @@ target_include_directories(grimvale PRIVATE src)
 target_compile_options(grimvale PRIVATE -Wall -Wextra)
 
 # The files are packed under the same relative paths the desktop game opens. Preloading lets the
-# browser decode the BMP pictures, which is how the emulated SDL loads them. The runtime exits when
-# the game ends, so the page hears of it through Module.onExit.
+# browser decode the pictures, which is how the emulated SDL loads them; the browser goes by what a
+# file holds, not by its name, so scripts/build-web packs the pictures as PNG files of the same pixels
+# (made by web/tools) under their .bmp names, from GRIMVALE_WEB_PICTURES. The runtime exits when the
+# game ends, so the page hears of it through Module.onExit.
+set(GRIMVALE_WEB_PICTURES "${PROJECT_SOURCE_DIR}/Graphics" CACHE PATH "The pictures packed for the browser")
 set(GRIMVALE_WEB_FILES
-  "${PROJECT_SOURCE_DIR}/Graphics@/Graphics"
+  "${GRIMVALE_WEB_PICTURES}@/Graphics"
   "${PROJECT_SOURCE_DIR}/data/font1@/data/font1"
   "${PROJECT_SOURCE_DIR}/data/font2@/data/font2")
 set(web_link_options
@@ -26,6 +29,6 @@ endforeach()
 target_link_options(grimvale PRIVATE ${web_link_options})
 
 # Relink when a packed file changes.
-file(GLOB_RECURSE packed_files "${PROJECT_SOURCE_DIR}/Graphics/*" "${PROJECT_SOURCE_DIR}/data/font1/*"
+file(GLOB_RECURSE packed_files "${GRIMVALE_WEB_PICTURES}/*" "${PROJECT_SOURCE_DIR}/data/font1/*"
      "${PROJECT_SOURCE_DIR}/data/font2/*")
 set_property(TARGET grimvale APPEND PROPERTY LINK_DEPENDS ${packed_files})

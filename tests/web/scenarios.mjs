@@ -1,5 +1,6 @@
 // The browser version played as a person would, in headless Chromium: the page and the title
-// picture, the match, the end and a new game, and a host missing the game's files.
+// picture, the match, the end and a new game, a host missing the game's files, and the game
+// installed from a sub-path of a host, then played with the host gone.
 //
 // Usage: node scenarios.mjs SCENARIO --site build-web --root REPO --keep DIR
 // Exits 0 when every check holds; otherwise says what was seen, keeps the page's screenshots as
@@ -169,19 +170,19 @@ const scenarios = {
   // game could not start.
   async loading({ page, url, restart }) {
     const line = await page.context().newCDPSession(page);
-    await line.send('Network.emulateNetworkConditions', { offline: false, latency: 50, downloadThroughput: 1e6, uploadThroughput: 1e6 });
+    await line.send('Network.emulateNetworkConditions', { offline: false, latency: 50, downloadThroughput: 5e4, uploadThroughput: 5e4 });
     const opening = page.goto(url);
     const said = new Set();
     for (let text = ''; !text.startsWith('Playing'); text = await site.statusText(page)) if (text) said.add(text);
     await opening;
     await line.send('Network.emulateNetworkConditions', { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
-    const progress = [...said].filter((text) => /^Loading the game files: \d+% of 2\.\d MB$/.test(text));
+    const progress = [...said].filter((text) => /^Loading the game files: \d+% of \d+ KB$/.test(text));
     check(progress.length >= 3 && [...said].every((text) => text.startsWith('Loading')),
           `while the files arrive the page says: ${[...said].join(' | ')}`);
 
     for (const missing of ['grimvale.data', 'grimvale.wasm', 'grimvale.js']) {
       const host = await restart([missing]);
-      await page.goto(host);
+      await page.goto(host.url);
       const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
       await screenshot(page, `without-${missing}`);
       check(said.includes(`${missing} did not load`), `without ${missing} the page says "${said}"`);
@@ -191,16 +192,35 @@ const scenarios = {
     await site.waitForStatus(page, 'Could not start the game: ', 10000);
     await screenshot(page, 'without-webassembly');
   },
+
+  // build-web/ is light enough for a slow line; served under a sub-path, one visit makes the page an
+  // installable app whose service worker keeps its files, and with the host gone a reload plays.
+  async offline({ page, restart }) {
+    const folder = fs.readdirSync(values.site).reduce((sum, name) => sum + fs.statSync(path.join(values.site, name)).size, 0);
+    check(folder <= 300 * 1024, `build-web/ holds ${(folder / 1024).toFixed(1)} KB, more than 300 KB`);
+
+    const host = await restart([], '/games/grimvale/');
+    await openGame(page, host.url);
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 });
+    const devtools = await page.context().newCDPSession(page);
+    const { installabilityErrors } = await devtools.send('Page.getInstallabilityErrors');
+    check(installabilityErrors.length === 0, `Chromium would not install the page: ${JSON.stringify(installabilityErrors)}`);
+
+    await host.close();
+    await openGame(page, host.url);
+    await screenshot(page, 'offline');
+    await checkTitle(page, 'with the host gone');
+  },
 };
 
 async function main() {
   if (!scenarios[scenario]) throw new Error(`no scenario "${scenario}"; there are: ${Object.keys(scenarios).join(', ')}`);
   let server = await site.serve(values.site);
   const extra = [];
-  const restart = async (missing) => {
-    const other = await site.serve(values.site, missing);
+  const restart = async (missing, base) => {
+    const other = await site.serve(values.site, missing, base);
     extra.push(other);
-    return other.url;
+    return other;
   };
   const browser = await site.launchBrowser();
   const errors = [];

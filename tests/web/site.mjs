@@ -11,27 +11,40 @@ export const SCREEN_W = 600;
 export const SCREEN_H = 500;
 
 const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.data': 'application/octet-stream', '.txt': 'text/plain' };
+                '.data': 'application/octet-stream', '.txt': 'text/plain', '.png': 'image/png',
+                '.webmanifest': 'application/manifest+json' };
 
-// Serves the folder's files at a free port of 127.0.0.1; files named in `missing` answer 404, as
-// they would on a host where they were never copied. Resolves to { url, close }.
-export function serve(folder, missing = []) {
+// Serves the folder's files at a free port of 127.0.0.1, under the sub-path `base`; files named in
+// `missing` answer 404, as they would on a host where they were never copied. Like most hosts it
+// compresses nothing and answers "not modified" to a browser that has the file. Resolves to
+// { url, close, sent }, sent() being the bytes of files sent so far.
+export function serve(folder, missing = [], base = '/') {
+  let sent = 0;
   const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/^\/+/, '') || 'index.html';
+    const asked = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const name = asked.startsWith(base) ? asked.slice(base.length) || 'index.html' : asked;
     const file = path.join(folder, path.basename(name));
     if (missing.includes(name) || name.includes('/') || !fs.existsSync(file)) {
       response.writeHead(404, { 'Content-Type': 'text/plain' });
       response.end('not found');
       return;
     }
+    const modified = fs.statSync(file).mtime.toUTCString();
+    if (request.headers['if-modified-since'] === modified) {
+      response.writeHead(304, { 'Last-Modified': modified });
+      response.end();
+      return;
+    }
     const body = fs.readFileSync(file);
     response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
-                              'Content-Length': body.length });
+                              'Content-Length': body.length, 'Last-Modified': modified });
     response.end(body);
+    sent += body.length;
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({
-    url: `http://127.0.0.1:${server.address().port}/`,
+    url: `http://127.0.0.1:${server.address().port}${base}`,
     close: () => new Promise((done) => { server.closeAllConnections(); server.close(done); }),
+    sent: () => sent,
   })));
 }
 
