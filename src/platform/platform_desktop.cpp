@@ -37,6 +37,8 @@ bool keyHeld(SDLKey key) { return match.keys[key] != 0; }
 
 Uint8 *keyboardState(int &count) { return SDL_GetKeyState(&count); }
 
+void addPlatformKeys(Uint8 *) {}
+
 // The desktop's size is read before the first window opens: afterwards SDL reports the window's mode.
 bool openGameWindow() {
     const SDL_VideoInfo *info = SDL_GetVideoInfo();

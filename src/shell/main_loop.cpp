@@ -59,6 +59,7 @@ void refreshKeys() {
     std::memset(held, 0, sizeof held);
     std::memcpy(held, keyboard, count < SDLK_LAST ? static_cast<size_t>(count) : sizeof held);
     addPadKeys(held);
+    addPlatformKeys(held);
     match.keys = held;
 }
 
