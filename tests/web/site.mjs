@@ -36,12 +36,15 @@ export function serve(folder, missing = []) {
 }
 
 // Flags that let Chromium run as root in a closed network without reaching for Google's services.
-export async function launchBrowser() {
+// The device is a desktop window unless told otherwise (a phone: viewport, deviceScaleFactor,
+// isMobile, hasTouch).
+export async function launchBrowser(device = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'grimvale-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
     viewport: { width: 1000, height: 760 },
+    ...device,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
            '--disable-component-update', '--disable-sync'],
   });
