@@ -85,20 +85,6 @@ async function shotRightOf(page, from) {
   return false;
 }
 
-// Fingers on a touch screen, through the browser's own touch input: points is every finger down
-// after the change, each { id, x, y }; a finger left out is lifted.
-async function touchScreen(page) {
-  const cdp = await page.context().newCDPSession(page);
-  return (type, points) => cdp.send('Input.dispatchTouchEvent', {
-    type, touchPoints: points.map(({ id, x, y }) => ({ id, x, y, radiusX: 4, radiusY: 4, force: 1 })),
-  });
-}
-
-async function centreOf(page, label, id) {
-  const box = await page.locator(`[aria-label="${label}"]`).boundingBox();
-  return { id, x: box.x + box.width / 2, y: box.y + box.height / 2 };
-}
-
 const scenarios = {
   // The page as it opens: the title picture, the canvas holding the keyboard, whole-number
   // enlargement with crisp pixels, the game's keys never scrolling the page, the pause, full screen.
@@ -221,15 +207,15 @@ const scenarios = {
               `at ${size} the control "${label}" is missing or lies on the picture: ${JSON.stringify(box)}`);
       }
 
-      const touch = await touchScreen(page);
-      const knife = await centreOf(page, 'Knife', 1);
+      const touch = await site.touchScreen(page);
+      const knife = await site.centreOf(page, 'Knife', 1);
       await touch('touchStart', [knife]);
       await page.waitForTimeout(100);
       await touch('touchEnd', []);
       await checkArena(page, `a touch on Knife at ${size}`);
       const start = await playerAt(page, 'swatr.bmp');
-      const right = await centreOf(page, 'Right', 2);
-      const fire = await centreOf(page, 'Fire', 3);
+      const right = await site.centreOf(page, 'Right', 2);
+      const fire = await site.centreOf(page, 'Fire', 3);
       await touch('touchStart', [right]);
       await touch('touchStart', [right, fire]);
       await page.waitForTimeout(400);
@@ -243,7 +229,7 @@ const scenarios = {
 
       await touch('touchStart', [right]);
       await page.waitForTimeout(150);
-      await touch('touchMove', [{ ...await centreOf(page, 'Up', 2) }]);
+      await touch('touchMove', [await site.centreOf(page, 'Up', 2)]);
       await eventually(async () => check(await playerAt(page, 'swatu.bmp'), `at ${size} sliding to Up does not turn the player up`));
       await touch('touchEnd', []);
 

@@ -132,6 +132,22 @@ export function findSprite(picture, sprite, x0, y0, x1, y1, tolerance = 8) {
   return found;
 }
 
+// Fingers on a touch screen, through the browser's own touch input: a function of the event type
+// ('touchStart', 'touchMove', 'touchEnd') and every finger down after the change, each { id, x, y };
+// a finger left out is lifted.
+export async function touchScreen(page) {
+  const cdp = await page.context().newCDPSession(page);
+  return (type, points) => cdp.send('Input.dispatchTouchEvent', {
+    type, touchPoints: points.map(({ id, x, y }) => ({ id, x, y, radiusX: 4, radiusY: 4, force: 1 })),
+  });
+}
+
+// The middle of the control named label on the page, as a finger { id, x, y }.
+export async function centreOf(page, label, id) {
+  const box = await page.locator(`[aria-label="${label}"]`).boundingBox();
+  return { id, x: box.x + box.width / 2, y: box.y + box.height / 2 };
+}
+
 // Holds a key down for a while, as a finger does; a press shorter than a pass could go unseen.
 export async function holdKey(page, key, ms) {
   await page.keyboard.down(key);

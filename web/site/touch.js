@@ -12,7 +12,7 @@ Grimvale.touch = (function () {
   var cross = dpad.querySelector('.cross');
   var buttons = document.getElementById('buttons');
   var controls = Array.prototype.slice.call(document.querySelectorAll('.control[data-key]'));
-  var fingers = new Map();  // pointer id: the side it went down on, dpad or buttons
+  var fingers = new Map();  // pointer id: { side it went down on (dpad or buttons), the keys it holds }
   var slant = Math.sin(Math.PI / 8);  // a direction is held within 67.5 degrees of it: diagonals between two
   var middle = 0.2;  // the d-pad's middle, as a share of its half width, holds nothing
 
@@ -23,7 +23,7 @@ Grimvale.touch = (function () {
   function show(on) {
     if (shown() === on) return;
     root.classList.toggle('touch', on);
-    if (!on) fingers.forEach(function (side, id) { lift(id); });
+    if (!on) fingers.forEach(function (finger, id) { lift(id); });
     Grimvale.layout.fit();
   }
 
@@ -53,10 +53,14 @@ Grimvale.touch = (function () {
     controls.forEach(function (c) { c.classList.toggle('held', Grimvale.input.isHeld(c.dataset.key)); });
   }
 
+  // Holds what lies under the finger now; a move that changes nothing costs no more than finding that.
   function follow(event) {
-    var side = fingers.get(event.pointerId);
-    if (!side) return;
-    var keys = side === dpad ? directions(event.clientX, event.clientY) : buttonKey(event.clientX, event.clientY);
+    var finger = fingers.get(event.pointerId);
+    if (!finger) return;
+    var keys = finger.side === dpad ? directions(event.clientX, event.clientY) : buttonKey(event.clientX, event.clientY);
+    var held = keys.join(' ');
+    if (held === finger.held) return;
+    finger.held = held;
     Grimvale.input.names.forEach(function (name) {
       Grimvale.input.hold(holder(event.pointerId), name, keys.indexOf(name) >= 0);
     });
@@ -74,7 +78,7 @@ Grimvale.touch = (function () {
     event.preventDefault();
     // Moves of this finger come to its side wherever it goes (touches do that by themselves).
     if (event.pointerType !== 'touch') side.setPointerCapture(event.pointerId);
-    fingers.set(event.pointerId, side);
+    fingers.set(event.pointerId, { side: side, held: null });
     if (event.target.closest('#pause')) Grimvale.input.togglePause();
     else if (document.activeElement !== Module.canvas) Module.canvas.focus();
     follow(event);
