@@ -280,7 +280,7 @@ const scenarios = {
     const walked = await playerAt(page, 'swatr.bmp');
     check(start && walked && walked.x >= start.x + 20, `the d-pad's right walked the player from ${JSON.stringify(start)} to ${JSON.stringify(walked)}`);
     await press(SOUTH, true);
-    const shot = await shotRightOf(page, await playerAt(page, 'swatr.bmp'));
+    const shot = await shotRightOf(page, walked);
     await screenshot(page, 'walking-and-firing');
     check(shot, 'no shot flies while the south button is held');
 
