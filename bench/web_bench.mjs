@@ -1,7 +1,9 @@
 // The browser version in headless Chromium over a match: passes a second, passes per display frame
 // at the browser's own frame rate and at 120 and 144 Hz (display frames simulated with timers) and at
 // half speed, the game's own time per pass (rules and drawing, timed inside the game), what a player
-// downloads, and how soon the title shows over a slow line on a slow device.
+// downloads, and how soon the title shows over a slow line on a slow device. Then with the CPU
+// slowed 6x: by keyboard in a desktop window, by touch on a phone with two fingers held, and how
+// many passes a touch on Fire waits before a pass shows it.
 //
 // Usage: node bench/web_bench.mjs --site build-web     environment: MATCH_SECONDS (10)
 import fs from 'node:fs';
@@ -31,6 +33,7 @@ function frameClock(hz) {
   window.requestAnimationFrame = (callback) => next((time) => {
     callback(time);
     if (window.logFrames) window.frameLog.push(window.Module._grimvalePassesRun());
+    if (window.afterFrame) window.afterFrame();
   });
 }
 
@@ -38,16 +41,60 @@ function percentile(sorted, p) {
   return sorted[Math.min(sorted.length - 1, Math.ceil(p / 100 * sorted.length) - 1)];
 }
 
-// A match at the game's speed in percent, set as the page's controls panel sets it.
-async function playMatch(url, hz, speed = 100) {
-  const browser = await site.launchBrowser();
+const PHONE = { viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+
+// Opens the game, its frames from frameClock(hz), the CPU slowed `slowdown` times, and starts the
+// match by the key 1 or, on a touch screen, a touch on the first weapon button, at the game's speed
+// in percent, set as the page's controls panel sets it.
+async function openMatch(url, hz, device, slowdown, speed = 100) {
+  const browser = await site.launchBrowser(device);
   const { page } = browser;
   await page.addInitScript(frameClock, hz);
   await page.goto(url);
   await site.waitForStatus(page, 'Playing');
   await page.evaluate((percent) => Module._grimvaleSetSpeed(percent), speed);
-  await site.holdKey(page, '1', 100);
+  const cdp = await page.context().newCDPSession(page);
+  await cdp.send('Emulation.setCPUThrottlingRate', { rate: slowdown });
+  const touch = device.hasTouch ? await site.touchScreen(page) : null;
+  if (touch) {
+    await touch('touchStart', [await site.centreOf(page, 'Knife', 1)]);
+    await page.waitForTimeout(100);
+    await touch('touchEnd', []);
+  } else {
+    await site.holdKey(page, '1', 100);
+  }
   await page.waitForTimeout(500);
+  return { browser, page, touch };
+}
+
+// Walks right and left in turn, a second each, firing all the while: by the arrows and Space, or by
+// two fingers on the d-pad and Fire that, as fingers on glass do, shift a little every 50 ms.
+async function walkAndFire(page, touch, second) {
+  const right = second % 2 === 0;
+  if (!touch) {
+    const arrow = right ? 'ArrowRight' : 'ArrowLeft';
+    await page.keyboard.down(arrow);
+    await page.keyboard.down('Space');
+    await page.waitForTimeout(1000);
+    await page.keyboard.up('Space');
+    await page.keyboard.up(arrow);
+    return;
+  }
+  const arrow = await site.centreOf(page, right ? 'Right' : 'Left', 1);
+  const fire = await site.centreOf(page, 'Fire', 2);
+  const end = Date.now() + 1000;
+  await touch('touchStart', [arrow]);
+  await touch('touchStart', [arrow, fire]);
+  for (let step = 0; Date.now() < end; step++) {
+    const shift = step % 2;
+    await touch('touchMove', [{ ...arrow, x: arrow.x + shift }, { ...fire, y: fire.y + shift }]);
+    await page.waitForTimeout(50);
+  }
+  await touch('touchEnd', []);
+}
+
+async function playMatch(url, hz, device = {}, slowdown = 1, speed = 100) {
+  const { browser, page, touch } = await openMatch(url, hz, device, slowdown, speed);
 
   const [t0, p0] = await page.evaluate(() => { window.logFrames = true; return [performance.now(), Module._grimvalePassesRun()]; });
   const times = [];
@@ -62,14 +109,8 @@ async function playMatch(url, hz, speed = 100) {
     times.push(...samples);
     taken = upTo;
   };
-  // Walks back and forth firing, a second each way, so the match has shots, hits and the walls' work.
   for (let second = 0; second < seconds; second++) {
-    const arrow = second % 2 === 0 ? 'ArrowRight' : 'ArrowLeft';
-    await page.keyboard.down(arrow);
-    await page.keyboard.down('Space');
-    await page.waitForTimeout(1000);
-    await page.keyboard.up('Space');
-    await page.keyboard.up(arrow);
+    await walkAndFire(page, touch, second);
     await collect();
   }
   const [t1, p1, frameLog] = await page.evaluate(() => {
@@ -91,6 +132,51 @@ async function playMatch(url, hz, speed = 100) {
     p99: percentile(sorted, 99),
     max: sorted[sorted.length - 1],
   };
+}
+
+// Touches on Fire, the player standing at his start: for each, the display frames and the passes
+// from the touch's event to the first frame whose picture shows the shot (1 frame that ran 1 pass:
+// the first pass after the event saw the touch; a frame that caught up with several passes cannot
+// tell which of them did), and the time from the event to the end of that frame. The region right
+// of the player's gun is read when the touch arrives and after every display frame until it changes.
+async function touchLatency(url, slowdown, touches) {
+  const { browser, page, touch } = await openMatch(url, 0, PHONE, slowdown);
+  await page.evaluate(() => {
+    const context = Module.canvas.getContext('2d');
+    const gunSide = () => context.getImageData(112, 295, 110, 35).data;
+    window.seen = [];
+    window.addEventListener('pointerdown', () => {
+      window.waiting = { pass: Module._grimvalePassesRun(), time: performance.now(), before: gunSide(), frames: 0 };
+    }, true);
+    window.afterFrame = () => {
+      const w = window.waiting;
+      if (!w) return;
+      w.frames += 1;
+      const now = gunSide();
+      let changed = false;
+      for (let i = 0; i < now.length && !changed; i++) changed = now[i] !== w.before[i];
+      if (changed || w.frames > 30) {
+        const passes = Module._grimvalePassesRun() - w.pass;
+        window.seen.push(changed ? { frames: w.frames, passes, ms: performance.now() - w.time } : null);
+        window.waiting = null;
+      }
+    };
+  });
+  const fire = await site.centreOf(page, 'Fire', 1);
+  for (let n = 0; n < touches; n++) {
+    await page.waitForTimeout(400 + Math.random() * 17);  // the last shot gone; the touch anywhere in a frame
+    await touch('touchStart', [fire]);
+    await page.waitForTimeout(200);
+    await touch('touchEnd', []);
+  }
+  const seen = await page.evaluate(() => window.seen);
+  await browser.close();
+  return seen;
+}
+
+function passFigures(r) {
+  return `passes in 10 s: ${r.passesPer10s.toFixed(1)}; frames with 0/1/2/3+ passes: ${r.perFrame.join('/')}; ` +
+         `time per pass over ${r.samples}: median ${r.p50.toFixed(3)} ms, p99 ${r.p99.toFixed(3)} ms, max ${r.max.toFixed(3)} ms`;
 }
 
 // Every file of the build, which a first visit fetches (the service worker keeps them all), raw and
@@ -145,12 +231,22 @@ try {
 
   console.log(`\nA match of ${seconds} s, walking and firing:`);
   for (const [hz, speed] of [[0, 100], [120, 100], [144, 100], [0, 50]]) {
-    const r = await playMatch(server.url, hz, speed);
-    console.log(`  speed ${speed}, frames: ${hz ? `${hz} Hz (timers)` : 'the browser\'s own'} at ${r.framesPerSecond.toFixed(1)} a second; ` +
-                `passes in 10 s: ${r.passesPer10s.toFixed(1)}; frames with 0/1/2/3+ passes: ${r.perFrame.join('/')}; ` +
-                `time per pass over ${r.samples}: median ${r.p50.toFixed(3)} ms, p99 ${r.p99.toFixed(3)} ms, ` +
-                `max ${r.max.toFixed(3)} ms`);
+    const r = await playMatch(server.url, hz, {}, 1, speed);
+    console.log(`  speed ${speed}, frames: ${hz ? `${hz} Hz (timers)` : 'the browser\'s own'} at ${r.framesPerSecond.toFixed(1)} a second; ${passFigures(r)}`);
   }
+
+  const slowdown = 6;
+  console.log(`\nThe CPU slowed ${slowdown}x, a match of ${seconds} s walking and firing:`);
+  for (const [how, device] of [['by keyboard, 1000x760 window', {}], ['by touch, 390x844 phone, two fingers', PHONE]]) {
+    console.log(`  ${how}: ${passFigures(await playMatch(server.url, 0, device, slowdown))}`);
+  }
+  const seen = await touchLatency(server.url, slowdown, 10);
+  const shown = seen.filter((s) => s);
+  const firstPass = shown.filter((s) => s.frames === 1 && s.passes === 1).length;
+  const ms = shown.map((s) => s.ms).sort((a, b) => a - b);
+  console.log(`  a touch on Fire, ${seen.length} times: seen by the first pass after its event ${firstPass} times; ` +
+              `frames/passes from the event to the shot on screen: ${seen.map((s) => (s ? `${s.frames}/${s.passes}` : 'never')).join(' ')}; ` +
+              `event to the end of that frame: median ${percentile(ms, 50).toFixed(1)} ms, longest ${ms[ms.length - 1].toFixed(1)} ms`);
 } finally {
   await server.close();
 }

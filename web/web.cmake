@@ -3,7 +3,10 @@
 # The page that loads it, and every file served beside it as it is, live in web/site/, written by
 # hand: scripts/build-web copies them into build-web/.
 
-add_executable(grimvale src/shell/main.cpp ${GRIMVALE_CORE_SOURCES} src/platform/platform_web.cpp
+# The desktop's controller file is left out: in the browser the page reads gamepads (platform_web.cpp).
+set(web_sources ${GRIMVALE_CORE_SOURCES})
+list(REMOVE_ITEM web_sources src/platform/pad.cpp)
+add_executable(grimvale src/shell/main.cpp ${web_sources} src/platform/platform_web.cpp
   src/platform/controls_web.cpp)
 target_include_directories(grimvale PRIVATE src)
 target_compile_options(grimvale PRIVATE -Wall -Wextra)

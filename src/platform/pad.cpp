@@ -56,13 +56,6 @@ bool standardLayoutAsked() {
     return value != nullptr && std::atoi(value) != 0;
 }
 
-// The browser's SDL knows nothing of the variable and lists every pad it sees.
-#ifdef __EMSCRIPTEN__
-constexpr bool layerMayHidePads = false;
-#else
-constexpr bool layerMayHidePads = true;
-#endif
-
 // Starts the joystick subsystem again with every joystick listed. The variable stays at 0: it is
 // read nowhere else.
 void listEveryJoystick() {
@@ -79,7 +72,7 @@ void askForStandardPadLayout() { setenv(standardLayoutVariable, "1", 0); }
 void openPad() {
     match.pad = PadState{};
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) < 0) return;
-    if (layerMayHidePads && SDL_NumJoysticks() < 1 && standardLayoutAsked()) listEveryJoystick();
+    if (SDL_NumJoysticks() < 1 && standardLayoutAsked()) listEveryJoystick();
     if (SDL_NumJoysticks() < 1) return;
     match.pad.stick = SDL_JoystickOpen(0);
     match.pad.plainJoystick = !standardLayoutAsked();

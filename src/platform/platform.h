@@ -8,6 +8,10 @@
 // SDL's own key-state array of the keyboard, and in count how many keys it holds.
 Uint8 *keyboardState(int &count);
 
+// Marks in keys (one byte per key constant) the keys held from outside the keyboard and the desktop's
+// controller: in the browser those the page holds (its touch controls and gamepads); on the desktop none.
+void addPlatformKeys(Uint8 *keys);
+
 // Opens the game's window and sets match.screen and match.view: on the desktop at the scale chosen
 // by GRIMVALE_SCALE or the desktop's size; in the browser always at scale 1, the page enlarging the
 // canvas. False when SDL refuses the mode, with SDL's error set.

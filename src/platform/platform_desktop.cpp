@@ -38,6 +38,8 @@ SDL_Surface *openWindowAt(int32_t &scale) {
 
 Uint8 *keyboardState(int &count) { return SDL_GetKeyState(&count); }
 
+void addPlatformKeys(Uint8 *) {}
+
 // The desktop's size is read before the first window opens: afterwards SDL reports the window's mode.
 bool openGameWindow() {
     const SDL_VideoInfo *info = SDL_GetVideoInfo();

@@ -1,14 +1,16 @@
-// The browser: keys in the emulated SDL's key-state array, a canvas at scale 1 that the page enlarges
-// and takes full screen, passes run from the page's display frames, the pause when the canvas loses
-// the keyboard, the page told when the game ends, and each pass's time kept for the page to read.
+// The browser: keys in the emulated SDL's key-state array and the keys the page holds (its touch
+// controls and gamepads), a canvas at scale 1 that the page enlarges and takes full screen, passes
+// run from the page's display frames, the pause when the canvas loses the keyboard or the page asks,
+// the page told when the game ends, and each pass's time kept for the page to read.
 #include "platform/platform.h"
 
 #include "platform/frame_pacer.h"
 #include "platform/key_bindings.h"
+#include "platform/pad.h"
 #include "shell/main_loop.h"
 #include "shell/match_state.h"
-#include "shell/startup.h"
 #include "platform/view.h"
+#include "shell/startup.h"
 
 #include <emscripten.h>
 
@@ -24,6 +26,17 @@ static_assert(SDLK_UP == 1024 + SDL_SCANCODE_UP && SDLK_DOWN == 1024 + SDL_SCANC
                   SDLK_LEFT == 1024 + SDL_SCANCODE_LEFT && SDLK_RIGHT == 1024 + SDL_SCANCODE_RIGHT,
               "arrow key constants are positions in the emulated key-state array");
 static_assert(SDLK_SPACE == ' ' && SDLK_1 == '1' && SDLK_4 == '4', "character keys sit at their character");
+
+// Columns: a key the page may hold, by its key constant. The page's own controls and the gamepads it
+// reads hold these keys; each sits in pageHeld at its row's position.
+const SDLKey pageKeys[] = {
+    SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_SPACE, SDLK_1, SDLK_2, SDLK_3, SDLK_4,
+};
+constexpr size_t pageKeyCount = sizeof pageKeys / sizeof pageKeys[0];
+static_assert(pageKeyCount == 9, "the arrows, Space and the keys 1 to 4");
+static_assert(SDLK_UP == 1106 && SDLK_DOWN == 1105 && SDLK_LEFT == 1104 && SDLK_RIGHT == 1103,
+              "the page names the arrows by these numbers");
+Uint8 pageHeld[pageKeyCount];  // 1 while the page holds the key
 
 // The last passes' times in milliseconds, rules and drawing: a ring the page reads for the bench.
 constexpr uint32_t keptPassTimes = 1024;
@@ -76,6 +89,18 @@ void runDuePasses() {
 
 }  // namespace
 
+void addPlatformKeys(Uint8 *keys) {
+    for (size_t i = 0; i < pageKeyCount; i++) keys[pageKeys[i]] |= pageHeld[i];
+}
+
+// Gamepads are the page's (it reads them at every display frame and holds their keys as above), so
+// the emulated SDL's joystick, which numbers a pad's buttons in the browser's order and not the
+// desktop controller's, is never opened.
+void askForStandardPadLayout() {}
+void openPad() {}
+void readPadEvent(const SDL_Event &) {}
+void addPadKeys(Uint8 *) {}
+
 // The emulated array has room for 64K keys but its SDL_GetKeyState leaves the count unset: every
 // key the game's key constants can name lies below SDLK_LAST.
 Uint8 *keyboardState(int &count) {
@@ -100,6 +125,25 @@ void toggleFullScreen() {
 // stack and the page's frames take over. The schedule starts at the first frame, so that the
 // display's frames fall midway between the moments passes fall due.
 void runMainLoop() { emscripten_set_main_loop(runDuePasses, 0, 1); }
+
+// For the page: holds (held 1) or releases (0) a key, named by its key constant: the arrows are 1024
+// plus their scancode (up 1106, down 1105, left 1104, right 1103), Space and the keys 1 to 4 their
+// character. Other keys are ignored. The next pass reads it, as it reads the keyboard.
+extern "C" EMSCRIPTEN_KEEPALIVE void grimvaleHoldKey(int32_t key, int32_t held) {
+    for (size_t i = 0; i < pageKeyCount; i++) {
+        if (pageKeys[i] == key) pageHeld[i] = held != 0 ? 1 : 0;
+    }
+}
+
+// For the page's pause button: pauses or resumes, as the key P does.
+extern "C" EMSCRIPTEN_KEEPALIVE void grimvaleTogglePause() {
+    int32_t paused = match.view.paused;
+    if (paused == 0) pauseGame();
+    if (paused == 1) resumeGame();
+}
+
+// For the page: 1 once the match has started, 0 on the title screen.
+extern "C" EMSCRIPTEN_KEEPALIVE int32_t grimvaleMatchStarted() { return match.matchStarted; }
 
 // For the page and the bench: passes run so far, and the time of one of the last 1024 (-1 otherwise).
 extern "C" EMSCRIPTEN_KEEPALIVE uint32_t grimvalePassesRun() { return passesRun; }

@@ -70,6 +70,7 @@ void refreshKeys() {
     std::memset(held, 0, sizeof held);
     holdBoundKeys(held, keyboard, count);
     addPadKeys(held);
+    addPlatformKeys(held);
     match.keys = held;
 }
 

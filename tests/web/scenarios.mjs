@@ -58,13 +58,17 @@ async function checkTitle(page, when) {
   check(off === 0, `${when}: ${off} pixels of the canvas differ from Graphics/bg.bmp`);
 }
 
-async function startMatch(page) {
-  await site.holdKey(page, '1', 100);
+async function checkArena(page, after) {
   await eventually(async () => {
     const off = site.countDiffering(await site.canvasPixels(page), graphics('map1.bmp'), TOLERANCE);
     // The actors, their names, the hint and the heads-up line cover a few percent of the arena.
-    check(off < 0.05 * site.SCREEN_W * site.SCREEN_H, `after the key 1, ${off} pixels differ from the arena`);
+    check(off < 0.05 * site.SCREEN_W * site.SCREEN_H, `after ${after}, ${off} pixels differ from the arena`);
   });
+}
+
+async function startMatch(page) {
+  await site.holdKey(page, '1', 100);
+  await checkArena(page, 'the key 1');
 }
 
 async function playerAt(page, sprite) {
@@ -72,10 +76,21 @@ async function playerAt(page, sprite) {
   return found.length === 1 ? found[0] : null;
 }
 
+// Whether a shot flies to the right of the player at `from` while the fire key is held.
+async function shotRightOf(page, from) {
+  const bullet = graphics('bullet.bmp');
+  for (let tries = 0; tries < 20; tries++) {
+    const shown = await site.canvasPixels(page);
+    if (site.findSprite(shown, bullet, from.x + 12, from.y, site.SCREEN_W, from.y + 20, 4).length > 0) return true;
+  }
+  return false;
+}
+
 const scenarios = {
   // The page as it opens: the title picture, the canvas holding the keyboard, whole-number
   // enlargement with crisp pixels, the game's keys never scrolling the page, the pause, full screen.
-  async title({ page, url }) {
+  async title({ launch, url }) {
+    const page = await launch();
     await openGame(page, url);
     await screenshot(page, 'title');
     await checkTitle(page, 'on the title screen');
@@ -118,7 +133,8 @@ const scenarios = {
   },
 
   // The key 1 opens the arena, the right arrow walks the player, the space bar fires.
-  async match({ page, url }) {
+  async match({ launch, url }) {
+    const page = await launch();
     await openGame(page, url);
     await startMatch(page);
     await screenshot(page, 'arena');
@@ -132,20 +148,16 @@ const scenarios = {
     check(walked && walked.x >= start.x + 20 && walked.y === start.y,
           `holding the right arrow left the player at ${JSON.stringify(walked)}`);
 
-    const bullet = graphics('bullet.bmp');
     await page.keyboard.down('Space');
-    let shot = [];
-    for (let tries = 0; tries < 20 && shot.length === 0; tries++) {
-      const shown = await site.canvasPixels(page);
-      shot = site.findSprite(shown, bullet, walked.x + 12, walked.y, site.SCREEN_W, walked.y + 20, 4);
-    }
+    const shot = await shotRightOf(page, walked);
     await screenshot(page, 'fired');
     await page.keyboard.up('Space');
-    check(shot.length > 0, 'no shot flies to the right of the player while the space bar is held');
+    check(shot, 'no shot flies to the right of the player while the space bar is held');
   },
 
   // Escape ends the game and says so; "Play again" starts a new one from the title picture.
-  async ending({ page, url }) {
+  async ending({ launch, url }) {
+    const page = await launch();
     await openGame(page, url);
     await startMatch(page);
     await site.holdKey(page, 'Escape', 100);
@@ -165,10 +177,127 @@ const scenarios = {
     check(await playerAt(page, 'swatr.bmp') !== null, 'the new match has no player at his start');
   },
 
+  // A phone held upright, then sideways: the picture fills the width (or the height) beside the
+  // controls, never under them; two fingers walk right and fire at once; a thumb sliding from Right
+  // to Up turns the player without lifting; swipes and pinches neither scroll nor zoom the page.
+  // A tablet and a small desktop window get their share of the screen too.
+  async touch({ launch, url }) {
+    const tablet = await launch({ viewport: { width: 1024, height: 768 }, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
+    await openGame(tablet, url);
+    const onTablet = await tablet.locator('#canvas').boundingBox();
+    check(onTablet.height >= 0.8 * 768, `on a 1024x768 tablet the picture is ${onTablet.width}x${onTablet.height}`);
+    const desktop = await launch({ viewport: { width: 500, height: 400 } });
+    await openGame(desktop, url);
+    const inWindow = await desktop.locator('#canvas').boundingBox();
+    check(inWindow.x >= 0 && inWindow.y >= 0 && inWindow.x + inWindow.width <= 500 && inWindow.y + inWindow.height <= 400,
+          `in a 500x400 window the picture lies at ${JSON.stringify(inWindow)}`);
+
+    for (const [width, height] of [[390, 844], [844, 390]]) {
+      const page = await launch({ viewport: { width, height }, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
+      const size = `${width}x${height}`;
+      await openGame(page, url);
+      await screenshot(page, `${size}-title`);
+      const picture = await page.locator('#canvas').boundingBox();
+      check(width < height ? picture.width >= 0.95 * width : picture.height >= 0.85 * height,
+            `at ${size} the picture is ${picture.width}x${picture.height}`);
+      const labels = ['Up', 'Down', 'Left', 'Right', 'Fire', 'Pause', 'Knife', 'Colt', 'Thompson SMG', 'M1 Garand'];
+      for (const label of labels) {
+        const box = await page.getByRole('button', { name: label, exact: true }).boundingBox();
+        check(box && (box.x >= picture.x + picture.width || box.x + box.width <= picture.x ||
+                      box.y >= picture.y + picture.height || box.y + box.height <= picture.y),
+              `at ${size} the control "${label}" is missing or lies on the picture: ${JSON.stringify(box)}`);
+      }
+
+      const touch = await site.touchScreen(page);
+      const knife = await site.centreOf(page, 'Knife', 1);
+      await touch('touchStart', [knife]);
+      await page.waitForTimeout(100);
+      await touch('touchEnd', []);
+      await checkArena(page, `a touch on Knife at ${size}`);
+      const start = await playerAt(page, 'swatr.bmp');
+      const right = await site.centreOf(page, 'Right', 2);
+      const fire = await site.centreOf(page, 'Fire', 3);
+      await touch('touchStart', [right]);
+      await touch('touchStart', [right, fire]);
+      await page.waitForTimeout(400);
+      const walked = await playerAt(page, 'swatr.bmp');
+      const shot = walked && await shotRightOf(page, walked);
+      await screenshot(page, `${size}-right-and-fire`);
+      await touch('touchEnd', []);
+      check(start && walked && walked.x >= start.x + 20 && walked.y === start.y,
+            `at ${size} holding Right walked the player from ${JSON.stringify(start)} to ${JSON.stringify(walked)}`);
+      check(shot, `at ${size} no shot flies while Fire is held`);
+
+      await touch('touchStart', [right]);
+      await page.waitForTimeout(150);
+      await touch('touchMove', [await site.centreOf(page, 'Up', 2)]);
+      await eventually(async () => check(await playerAt(page, 'swatu.bmp'), `at ${size} sliding to Up does not turn the player up`));
+      await touch('touchEnd', []);
+
+      // On the picture and on the status line below or beside it.
+      const status = await page.locator('#status').boundingBox();
+      for (const at of [{ x: picture.x + picture.width / 2, y: picture.y + picture.height / 2 },
+                        { x: status.x + status.width / 2, y: status.y + status.height / 2 }]) {
+        await touch('touchStart', [{ id: 4, ...at }]);
+        for (let step = 1; step <= 8; step++) await touch('touchMove', [{ id: 4, x: at.x, y: at.y - 20 * step }]);
+        await touch('touchEnd', []);
+        await touch('touchStart', [{ id: 5, x: at.x - 10, y: at.y }, { id: 6, x: at.x + 10, y: at.y }]);
+        for (let step = 1; step <= 8; step++) {
+          await touch('touchMove', [{ id: 5, x: at.x - 10 - 10 * step, y: at.y }, { id: 6, x: at.x + 10 + 10 * step, y: at.y }]);
+        }
+        await touch('touchEnd', []);
+      }
+      await page.waitForTimeout(300);
+      const view = await page.evaluate(() => [window.scrollY, window.visualViewport.scale]);
+      check(view[0] === 0 && view[1] === 1, `at ${size} a swipe and a pinch left scrollY ${view[0]} and the zoom ${view[1]}`);
+    }
+  },
+
+  // A gamepad in the standard layout that appears after the page has loaded: Start starts the
+  // match, the d-pad walks, the south button fires, and the pad taken away while held stops the player.
+  async gamepad({ launch, url }) {
+    const page = await launch();
+    await page.addInitScript(() => {
+      window.testPads = [null, null, null, null];
+      Object.defineProperty(Navigator.prototype, 'getGamepads', { value: () => window.testPads });
+    });
+    await openGame(page, url);
+    await page.evaluate(() => {
+      const buttons = Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 }));
+      window.testPads[0] = { id: 'Test pad', index: 0, connected: true, mapping: 'standard', timestamp: 0, axes: [0, 0, 0, 0], buttons };
+    });
+    const press = (button, pressed) => page.evaluate(([b, down]) => {
+      window.testPads[0].buttons[b] = { pressed: down, touched: down, value: down ? 1 : 0 };
+    }, [button, pressed]);
+    const START = 9, SOUTH = 0, RIGHT = 15;
+
+    await press(START, true);
+    await page.waitForTimeout(100);
+    await press(START, false);
+    await checkArena(page, 'Start on the gamepad');
+    const start = await playerAt(page, 'swatr.bmp');
+    await press(RIGHT, true);
+    await page.waitForTimeout(400);
+    const walked = await playerAt(page, 'swatr.bmp');
+    check(start && walked && walked.x >= start.x + 20, `the d-pad's right walked the player from ${JSON.stringify(start)} to ${JSON.stringify(walked)}`);
+    await press(SOUTH, true);
+    const shot = await shotRightOf(page, walked);
+    await screenshot(page, 'walking-and-firing');
+    check(shot, 'no shot flies while the south button is held');
+
+    await page.evaluate(() => { window.testPads[0] = null; });
+    await page.waitForTimeout(100);
+    const stopped = await playerAt(page, 'swatr.bmp');
+    await page.waitForTimeout(300);
+    const later = await playerAt(page, 'swatr.bmp');
+    check(stopped && later && later.x === stopped.x, `with the pad gone the player went on from ${JSON.stringify(stopped)} to ${JSON.stringify(later)}`);
+  },
+
   // Over a slow line the page counts the files in; a host without the packed game files, the
   // WebAssembly module or the script, and a browser without WebAssembly: the page says why the
   // game could not start.
-  async loading({ page, url, restart }) {
+  async loading({ launch, url, restart }) {
+    const page = await launch();
     const line = await page.context().newCDPSession(page);
     await line.send('Network.emulateNetworkConditions', { offline: false, latency: 50, downloadThroughput: 5e4, uploadThroughput: 5e4 });
     const opening = page.goto(url);
@@ -222,16 +351,22 @@ async function main() {
     extra.push(other);
     return other;
   };
-  const browser = await site.launchBrowser();
+  const browsers = [];
   const errors = [];
-  browser.page.on('pageerror', (error) => errors.push(error.message));
+  const launch = async (device) => {
+    for (const open of browsers.splice(0)) await open.close();
+    const browser = await site.launchBrowser(device);
+    browser.page.on('pageerror', (error) => errors.push(error.message));
+    browsers.push(browser);
+    return browser.page;
+  };
   try {
-    await scenarios[scenario]({ page: browser.page, url: server.url, restart });
+    await scenarios[scenario]({ launch, url: server.url, restart });
     if (scenario !== 'loading') check(errors.length === 0, `the page threw: ${errors.join('; ')}`);
     fs.rmSync(shotsDir, { recursive: true, force: true });
     console.log(`web.${scenario}: passed`);
   } catch (error) {
-    try { await screenshot(browser.page, 'failed'); } catch { /* the page may be gone */ }
+    try { await screenshot(browsers[0].page, 'failed'); } catch { /* the page may be gone */ }
     const keep = path.join(values.keep, scenario);
     fs.rmSync(keep, { recursive: true, force: true });
     fs.mkdirSync(keep, { recursive: true });
@@ -241,7 +376,7 @@ async function main() {
     console.log(`screenshots kept in ${keep}: ${shots.map((f) => path.basename(f)).join(', ')}`);
     process.exitCode = 1;
   } finally {
-    await browser.close();
+    for (const open of browsers) await open.close();
     for (const s of [server, ...extra]) await s.close();
   }
 }

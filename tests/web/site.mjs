@@ -49,12 +49,15 @@ export function serve(folder, missing = [], base = '/') {
 }
 
 // Flags that let Chromium run as root in a closed network without reaching for Google's services.
-export async function launchBrowser() {
+// The device is a desktop window unless told otherwise (a phone: viewport, deviceScaleFactor,
+// isMobile, hasTouch).
+export async function launchBrowser(device = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'grimvale-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
     viewport: { width: 1000, height: 760 },
+    ...device,
     args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
            '--disable-component-update', '--disable-sync'],
   });
@@ -140,6 +143,22 @@ export function findSprite(picture, sprite, x0, y0, x1, y1, tolerance = 8) {
     }
   }
   return found;
+}
+
+// Fingers on a touch screen, through the browser's own touch input: a function of the event type
+// ('touchStart', 'touchMove', 'touchEnd') and every finger down after the change, each { id, x, y };
+// a finger left out is lifted.
+export async function touchScreen(page) {
+  const cdp = await page.context().newCDPSession(page);
+  return (type, points) => cdp.send('Input.dispatchTouchEvent', {
+    type, touchPoints: points.map(({ id, x, y }) => ({ id, x, y, radiusX: 4, radiusY: 4, force: 1 })),
+  });
+}
+
+// The middle of the control named label on the page, as a finger { id, x, y }.
+export async function centreOf(page, label, id) {
+  const box = await page.locator(`[aria-label="${label}"]`).boundingBox();
+  return { id, x: box.x + box.width / 2, y: box.y + box.height / 2 };
 }
 
 // Holds a key down for a while, as a finger does; a press shorter than a pass could go unseen.

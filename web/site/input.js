@@ -1,0 +1,52 @@
+// The keys the page holds for the game (its touch controls, gamepads) and the page's pause.
+// Each holder (a finger, the gamepads) holds keys of its own; the game sees a key held while any
+// holder holds it, so one letting go never releases another's. The game reads these keys at its
+// next pass, as it reads the keyboard (grimvaleHoldKey in src/platform/platform_web.cpp).
+'use strict';
+window.Grimvale = window.Grimvale || {};
+
+Grimvale.input = (function () {
+  // The game's key constants: the arrows are 1024 plus their scancode, the others their character.
+  var codes = { up: 1106, down: 1105, left: 1104, right: 1103, fire: 32, 1: 49, 2: 50, 3: 51, 4: 52 };
+  var names = Object.keys(codes);
+  var holders = {};  // key name: the set of holders holding it
+  names.forEach(function (name) { holders[name] = new Set(); });
+  var running = false;
+
+  function tell(name) {
+    if (running) Module._grimvaleHoldKey(codes[name], holders[name].size > 0 ? 1 : 0);
+  }
+
+  // Holds (held true) or lets go of a key, by name: "up", "down", "left", "right", "fire", "1" to "4".
+  function hold(holder, name, held) {
+    var set = holders[name];
+    var before = set.size > 0;
+    if (held) set.add(holder); else set.delete(holder);
+    if (before !== set.size > 0) tell(name);
+  }
+
+  function releaseAll(holder) {
+    names.forEach(function (name) { hold(holder, name, false); });
+  }
+
+  function isHeld(name) { return holders[name].size > 0; }
+
+  // Once the game runs it is told every key already held; after it has ended, nothing more.
+  function setRunning(on) {
+    running = on;
+    if (on) names.forEach(tell);
+  }
+
+  // Pauses or resumes as the key P does. The canvas takes the keyboard first, since the game pauses
+  // again at once without it.
+  function togglePause() {
+    if (!running) return;
+    Module.canvas.focus();
+    Module._grimvaleTogglePause();
+  }
+
+  function matchStarted() { return running && Module._grimvaleMatchStarted() === 1; }
+
+  return { names: names, hold: hold, releaseAll: releaseAll, isHeld: isHeld, setRunning: setRunning,
+           togglePause: togglePause, matchStarted: matchStarted };
+})();

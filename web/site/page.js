@@ -1,0 +1,134 @@
+// The page around the game: loading it and saying how that goes, the keyboard kept on the canvas,
+// full screen, the end of the game and a new one. Each display frame first reads the gamepads and
+// the match's state for the touch controls, then runs the game's passes.
+'use strict';
+window.Grimvale = window.Grimvale || {};
+
+(function () {
+  var canvas = document.getElementById('canvas');
+  var stage = document.getElementById('stage');
+  var statusLine = document.getElementById('status');
+  var again = document.getElementById('again');
+  var fullscreen = document.getElementById('fullscreen');
+  var state = 'loading';  // then 'playing', 'ended' or 'failed'
+
+  // The status line may take more or fewer lines, and the picture the space left.
+  function say(text) {
+    statusLine.textContent = text;
+    Grimvale.layout.fit();
+  }
+
+  function fail(reason) {
+    if (state === 'ended' || state === 'failed') return;
+    say((state === 'playing' ? 'The game stopped: ' : 'Could not start the game: ') + reason);
+    state = 'failed';
+    Grimvale.input.setRunning(false);
+  }
+
+  // The canvas holds the keyboard: from the start, after a click on it, after the full-screen button.
+  // The game's SDL swallows the mouse press, so the focus is given by hand.
+  canvas.addEventListener('pointerdown', function () { canvas.focus(); });
+  // The game asks at every pass whether the canvas has lost the keyboard since the last one.
+  canvas.addEventListener('blur', function () { if (window.Module) window.Module.keyboardLost = true; });
+  canvas.focus();
+
+  // Arrows and Space belong to the game and never scroll the page.
+  var gameKeys = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', ' ', 'Spacebar'];
+  window.addEventListener('keydown', function (event) {
+    if (gameKeys.indexOf(event.key) >= 0 && event.target.tagName !== 'BUTTON') event.preventDefault();
+  });
+
+  // The game pauses when the canvas loses the keyboard, so pressing a button must not take it.
+  [fullscreen, again].forEach(function (button) {
+    button.addEventListener('mousedown', function (event) { event.preventDefault(); });
+  });
+
+  // The button, and the game's own full-screen keys (Alt+Enter), switch the game's part of the page
+  // full screen; with the touch controls shown, the whole page, so that they stay. A browser that
+  // cannot take a part of a page full screen (Safari on a phone) shows no button.
+  function toggleFullScreen() {
+    var part = document.documentElement.classList.contains('touch') ? document.documentElement : stage;
+    if (document.fullscreenElement) document.exitFullscreen();
+    else if (part.requestFullscreen) part.requestFullscreen().catch(function () { canvas.focus(); });
+    canvas.focus();
+  }
+  fullscreen.hidden = !document.fullscreenEnabled;
+  Grimvale.layout.fit();
+  fullscreen.addEventListener('click', toggleFullScreen);
+  document.addEventListener('fullscreenchange', function () { canvas.focus(); });
+
+  // A new game is a new run of the program: the page loads again, its files from the browser's cache.
+  again.addEventListener('click', function () { window.location.reload(); });
+
+  window.Module = {
+    canvas: canvas,
+    keyboardListeningElement: canvas,
+    toggleFullScreen: toggleFullScreen,
+    print: function (text) { console.log(text); },
+    printErr: function (text) { console.warn(text); },
+    // Emscripten reports the packed files' download as "Downloading data... (loaded/total)".
+    setStatus: function (text) {
+      if (state !== 'loading') return;
+      var progress = /\((\d+)\/(\d+)\)/.exec(text);
+      if (progress) {
+        var total = Number(progress[2]);
+        var percent = total > 0 ? Math.floor(100 * Number(progress[1]) / total) : 0;
+        say('Loading the game files: ' + percent + '% of ' + Math.round(total / 1000) + ' KB');
+      } else if (text) {
+        say('Loading: starting the game');
+      }
+    },
+    onRuntimeInitialized: function () {
+      if (state !== 'loading') return;
+      state = 'playing';
+      Grimvale.input.setRunning(true);
+      say('Playing. Click the game if it does not answer the keys.');
+      keepForOffline();
+    },
+    // Before the passes of each display frame.
+    preMainLoop: function () {
+      Grimvale.gamepad.read();
+      Grimvale.touch.update();
+    },
+    onAbort: function (what) {
+      fail(/fetching of the wasm/.test(String(what)) ? 'grimvale.wasm did not load.' : String(what));
+    },
+    onExit: function () {
+      if (state === 'failed') return;
+      state = 'ended';
+      Grimvale.input.setRunning(false);
+      again.hidden = false;
+      say('The game has ended.');
+      again.focus();
+    }
+  };
+
+  // A file that fails to arrive ends up here as an uncaught error (the packed files) or in onAbort.
+  window.addEventListener('error', function (event) {
+    var message = String(event.message || 'a file did not load').replace(/^Uncaught (Error: )?/, '');
+    var download = /^(.*) : .*\/([^\/]+)$/.exec(message);  // "Not Found : http://host/grimvale.data"
+    var unreached = /^NetworkError for: (.*)$/.exec(message);
+    if (download) message = download[2] + ' did not load (' + (download[1] || 'no answer') + ').';
+    if (unreached) message = unreached[1] + ' did not load (no answer from the host).';
+    fail(message);
+  });
+  window.addEventListener('unhandledrejection', function (event) {
+    fail(String(event.reason && event.reason.message || event.reason));
+  });
+
+  if (typeof WebAssembly !== 'object') {
+    fail('this browser cannot run WebAssembly.');
+    return;
+  }
+  // Opened from disk, the browser would refuse the game its files.
+  if (location.protocol === 'file:') {
+    fail('the page must come from a web server, not from disk. Run scripts/web and open the address it prints.');
+    return;
+  }
+  var script = document.createElement('script');
+  script.src = 'grimvale.js';
+  script.onerror = function () { fail('grimvale.js did not load.'); };
+  // The game's runtime asks for its packed files as it starts: they are fetched and unpacked first.
+  fetchGameFiles(window.Module).then(function () { document.body.appendChild(script); },
+                                     function (error) { fail(error.message); });
+})();
