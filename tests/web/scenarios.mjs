@@ -324,7 +324,8 @@ const scenarios = {
 
   // build-web/ is light enough for a slow line; served under a sub-path, one visit makes the page an
   // installable app whose service worker keeps its files, and with the host gone a reload plays.
-  async offline({ page, restart }) {
+  async offline({ launch, restart }) {
+    const page = await launch();
     const folder = fs.readdirSync(values.site).reduce((sum, name) => sum + fs.statSync(path.join(values.site, name)).size, 0);
     check(folder <= 300 * 1024, `build-web/ holds ${(folder / 1024).toFixed(1)} KB, more than 300 KB`);
 
