@@ -142,6 +142,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void grimvaleTogglePause() {
     if (paused == 1) resumeGame();
 }
 
+// For the page's controls panel: 1 while the game is paused, 0 while its passes run.
+extern "C" EMSCRIPTEN_KEEPALIVE int32_t grimvalePaused() { return match.view.paused ? 1 : 0; }
+
 // For the page: 1 once the match has started, 0 on the title screen.
 extern "C" EMSCRIPTEN_KEEPALIVE int32_t grimvaleMatchStarted() { return match.matchStarted; }
 

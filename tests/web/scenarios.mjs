@@ -155,6 +155,52 @@ const scenarios = {
     check(shot, 'no shot flies to the right of the player while the space bar is held');
   },
 
+  // The controls panel by keyboard alone: Tab from the game to "Controls", Enter to the fire row's
+  // "Add key", Enter bound to fire; Escape closes the panel without ending the game, which runs again.
+  // After a reload Enter fires in place of the space bar; "Default keys" brings the space bar back.
+  async controls({ launch, url }) {
+    const page = await launch();
+    await openGame(page, url);
+    const focusByTab = async (label) => {
+      for (let tabs = 0; tabs < 40; tabs++) {
+        if (await page.evaluate(() => document.activeElement.getAttribute('aria-label') || document.activeElement.textContent) === label) return;
+        await page.keyboard.press('Tab');
+      }
+      throw new Error(`Tab never reaches "${label}"`);
+    };
+    await focusByTab('Controls');
+    await page.keyboard.press('Enter');
+    await focusByTab('Add a key to Fire');
+    await page.keyboard.press('Enter');
+    await page.keyboard.press('Enter');
+    await eventually(async () => check(await page.evaluate(() => Module._grimvalePaused()) === 1, 'the game runs behind the panel'));
+    await screenshot(page, 'enter-to-fire');
+    const fireKeys = await page.locator('#controls tr', { hasText: 'Fire' }).locator('.keys').textContent();
+    check(fireKeys === 'Enter', `the panel shows "${fireKeys}" as the fire keys`);
+    await page.keyboard.press('Escape');
+    check(await page.evaluate(() => document.activeElement.id) === 'canvas', 'closing the panel leaves the keyboard off the canvas');
+    const passes = await page.evaluate(() => Module._grimvalePassesRun());
+    await eventually(async () => check(await page.evaluate(() => Module._grimvalePassesRun()) > passes + 5, 'the game stays paused after the panel'));
+    check((await site.statusText(page)).startsWith('Playing'), `Escape in the panel ended the game: ${await site.statusText(page)}`);
+
+    const fires = async (key) => {
+      await page.keyboard.down(key);
+      const shot = await shotRightOf(page, PLAYER_START);
+      await page.keyboard.up(key);
+      await page.waitForTimeout(300);  // the shot leaves the arena
+      return shot;
+    };
+    await openGame(page, url);
+    await startMatch(page);
+    check(await fires('Enter'), 'after a reload Enter does not fire');
+    check(!await fires('Space'), 'Enter joined the space bar instead of replacing it');
+    await page.click('text=Controls');
+    await page.click('text=Default keys');
+    await page.keyboard.press('Escape');
+    check(await fires('Space'), 'after "Default keys" the space bar does not fire');
+    check(!await fires('Enter'), 'after "Default keys" Enter still fires');
+  },
+
   // Escape ends the game and says so; "Play again" starts a new one from the title picture.
   async ending({ launch, url }) {
     const page = await launch();

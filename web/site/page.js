@@ -1,5 +1,5 @@
-// The page around the game: loading it and saying how that goes, the keyboard kept on the canvas,
-// full screen, the end of the game and a new one. Each display frame first reads the gamepads and
+// The page around the game: loading it and saying how that goes, the keyboard kept on the canvas
+// (Tab alone takes it to the page's buttons), full screen, the end of the game and a new one. Each display frame first reads the gamepads and
 // the match's state for the touch controls, then runs the game's passes.
 'use strict';
 window.Grimvale = window.Grimvale || {};
@@ -23,6 +23,7 @@ window.Grimvale = window.Grimvale || {};
     say((state === 'playing' ? 'The game stopped: ' : 'Could not start the game: ') + reason);
     state = 'failed';
     Grimvale.input.setRunning(false);
+    Grimvale.controls.stop();
   }
 
   // The canvas holds the keyboard: from the start, after a click on it, after the full-screen button.
@@ -31,6 +32,12 @@ window.Grimvale = window.Grimvale || {};
   // The game asks at every pass whether the canvas has lost the keyboard since the last one.
   canvas.addEventListener('blur', function () { if (window.Module) window.Module.keyboardLost = true; });
   canvas.focus();
+
+  // Tab is the page's: it takes the keyboard from the canvas to the buttons (and the game pauses).
+  // Heard before the game's own listeners, which would keep it.
+  canvas.addEventListener('keydown', function (event) {
+    if (event.key === 'Tab') event.stopImmediatePropagation();
+  });
 
   // Arrows and Space belong to the game and never scroll the page.
   var gameKeys = ['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', ' ', 'Spacebar'];
@@ -82,6 +89,7 @@ window.Grimvale = window.Grimvale || {};
       if (state !== 'loading') return;
       state = 'playing';
       Grimvale.input.setRunning(true);
+      Grimvale.controls.start();
       say('Playing. Click the game if it does not answer the keys.');
       keepForOffline();
     },
@@ -97,6 +105,7 @@ window.Grimvale = window.Grimvale || {};
       if (state === 'failed') return;
       state = 'ended';
       Grimvale.input.setRunning(false);
+      Grimvale.controls.stop();
       again.hidden = false;
       say('The game has ended.');
       again.focus();

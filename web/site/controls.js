@@ -1,0 +1,312 @@
+// The controls panel: the player's keys for each action and the game's speed, chosen on the page,
+// put into effect through the game's exports (src/platform/controls_web.cpp) and kept in the
+// browser's storage for the next visit. While the panel is open the game is paused and the keyboard
+// is the panel's: no key pressed in it reaches the game.
+'use strict';
+window.Grimvale = window.Grimvale || {};
+
+Grimvale.controls = (function () {
+  // Columns: the action's name in storage, its label in the panel; rows in the game's numbering.
+  var actions = [
+    ['up', 'Walk up'], ['down', 'Walk down'], ['left', 'Walk left'], ['right', 'Walk right'],
+    ['fire', 'Fire'], ['weapon1', 'Knife, starts the match'], ['weapon2', 'Colt'], ['weapon3', 'Thompson SMG'],
+    ['weapon4', 'M1 Garand'], ['pause', 'Pause'], ['fullscreen', 'Full screen'],
+  ];
+  var speeds = [100, 75, 50];
+  var storageName = 'grimvale.controls';
+  var ESCAPE = 27, TAB = 9;
+
+  // The emulated SDL's key constant for a key event, computed as it computes the place in the game's
+  // key array: letters lowercase, a key without a character 1024 plus its scancode (a right-hand
+  // modifier 4 past the left-hand one), a key in the tables its constant there, any other its DOM key code.
+  var NO_CHAR = 1024;
+  // DOM key code: scancode, for keys without a character.
+  var scancodes = { 16: 225, 17: 224, 18: 226, 20: 57, 33: 75, 34: 78, 35: 77, 36: 74, 37: 80, 38: 82, 39: 79,
+                    40: 81, 45: 73, 91: 227, 93: 101, 96: 98, 106: 85, 107: 87, 109: 86, 110: 99, 111: 84,
+                    144: 83, 224: 227 };
+  for (var n = 1; n <= 9; n++) scancodes[96 + n] = 88 + n;                      // keypad 1 to 9
+  for (var f = 1; f <= 24; f++) scancodes[111 + f] = f <= 12 ? 57 + f : 91 + f;  // F1 to F24
+  // DOM key code: key constant, for keys given another character's constant (or print screen's).
+  var characters = { 44: 316, 46: 127, 160: 94, 161: 33, 162: 34, 163: 35, 164: 36, 165: 37, 166: 38, 167: 95,
+                     168: 40, 169: 41, 170: 42, 171: 43, 172: 124, 173: 45, 174: 123, 175: 125, 176: 126, 181: 127,
+                     182: 129, 183: 128, 188: 44, 190: 46, 191: 47, 192: 96, 219: 91, 220: 92, 221: 93, 222: 39 };
+
+  function sdlKey(event) {
+    var code = event.keyCode;
+    if (code >= 65 && code <= 90) return code + 32;
+    if (scancodes[code]) code = NO_CHAR + scancodes[code];
+    else if (characters[code]) code = characters[code];
+    var modifier = code >= NO_CHAR + 224 && code <= NO_CHAR + 227;
+    return modifier && event.location === 2 ? code + 4 : code;
+  }
+
+  // Readable names by key constant, for the keys a character does not name.
+  var names = { 8: 'Backspace', 9: 'Tab', 12: 'Clear', 13: 'Enter', 32: 'Space', 127: 'Delete', 316: 'Print Screen',
+                186: ';', 187: '=', 189: '-' };
+  var scancodeNames = { 57: 'Caps Lock', 73: 'Insert', 74: 'Home', 75: 'Page Up', 77: 'End', 78: 'Page Down',
+                        79: 'Right arrow', 80: 'Left arrow', 81: 'Down arrow', 82: 'Up arrow', 83: 'Num Lock',
+                        84: 'Keypad /', 85: 'Keypad *', 86: 'Keypad -', 87: 'Keypad +', 98: 'Keypad 0', 99: 'Keypad .',
+                        101: 'Menu', 224: 'Left Ctrl', 225: 'Left Shift', 226: 'Left Alt', 227: 'Left Super',
+                        228: 'Right Ctrl', 229: 'Right Shift', 230: 'Right Alt', 231: 'Right Super' };
+  for (n = 1; n <= 9; n++) scancodeNames[88 + n] = 'Keypad ' + n;
+  for (f = 1; f <= 24; f++) scancodeNames[f <= 12 ? 57 + f : 91 + f] = 'F' + f;
+  Object.keys(scancodeNames).forEach(function (scancode) { names[NO_CHAR + Number(scancode)] = scancodeNames[scancode]; });
+
+  function keyName(key) {
+    if (names[key]) return names[key];
+    return key > 32 && key < 127 ? String.fromCharCode(key).toUpperCase() : 'Key ' + key;
+  }
+
+  var canvas = document.getElementById('canvas');
+  var opener = document.getElementById('controls-button');
+  var dialog = document.getElementById('controls');
+  var rows = document.getElementById('controls-actions');
+  var said = document.getElementById('controls-said');
+  var speedButtons = Array.prototype.slice.call(document.querySelectorAll('#controls-speed button'));
+
+  var running = false;
+  var own = {};          // action name: the keys the player chose, in order; none means its defaults
+  var speed = 100;
+  var choosing = -1;     // the action waiting for its key
+  var shown = false;
+  var runningWhenLeft = false;  // whether the game ran when the canvas last lost the keyboard
+  var resumeOnClose = false;
+  var downOnCanvas = new Map();  // DOM key code: location, keys the game saw go down and not up
+  var downInPanel = new Set();   // DOM key codes held down in the panel
+  var heldFromPanel = new Set(); // keys held when the panel closed: their repeats are kept from the game
+  var chosenKey = null;          // DOM key code of the key just added, whose release must not press a button
+
+  function keyList(action) {
+    var keys = [];
+    for (var key; (key = Module._grimvaleActionKey(action, keys.length)) >= 0;) keys.push(key);
+    return keys;
+  }
+
+  function keep() {
+    try {
+      localStorage.setItem(storageName, JSON.stringify({ speed: speed, keys: own }));
+    } catch (refused) { /* storage turned off: the choice lasts this visit */ }
+  }
+
+  function render() {
+    rows.querySelectorAll('tr').forEach(function (row, action) {
+      var name = actions[action][0];
+      var keys = keyList(action).map(keyName).join(', ');
+      row.querySelector('.keys').textContent = own[name] ? keys : keys + ' (default)';
+      row.classList.toggle('choosing', action === choosing);
+      row.querySelector('.add').textContent = action === choosing ? 'Press a key…' : 'Add key';
+    });
+    speedButtons.forEach(function (button) {
+      button.setAttribute('aria-pressed', String(Number(button.value) === speed));
+    });
+  }
+
+  function say(text) { said.textContent = text; }
+
+  function addKey(action, key) {
+    var name = actions[action][0];
+    var label = actions[action][1];
+    choosing = -1;
+    if (key === TAB) say('Tab moves between the page\'s buttons and cannot be chosen.');
+    else if (Module._grimvaleAddActionKey(action, key) !== 1) say(keyName(key) + ' cannot be added to ' + label + ' (8 keys at most).');
+    else {
+      own[name] = keyList(action);
+      say(keyName(key) + ' added to ' + label + '.');
+      keep();
+    }
+    render();
+  }
+
+  function clearAction(action) {
+    choosing = -1;
+    Module._grimvaleClearAction(action);
+    delete own[actions[action][0]];
+    say(actions[action][1] + ' has its default keys again.');
+    keep();
+    render();
+  }
+
+  function defaultKeys() {
+    choosing = -1;
+    Module._grimvaleDefaultKeys();
+    own = {};
+    say('Every action has its default keys again.');
+    keep();
+    render();
+  }
+
+  function chooseSpeed(percent) {
+    choosing = -1;
+    speed = Module._grimvaleSetSpeed(percent);
+    say('The game runs at ' + speed + '% speed.');
+    keep();
+    render();
+  }
+
+  // Why the stored choice cannot be used, or '' when it can: { speed, keys: { action: [key, ...] } }.
+  function problemWith(choice) {
+    var record = function (value) { return value !== null && typeof value === 'object' && !Array.isArray(value); };
+    if (!record(choice) || Object.keys(choice).sort().join() !== 'keys,speed') return 'not a record of keys and speed';
+    if (speeds.indexOf(choice.speed) < 0) return 'no such speed: ' + JSON.stringify(choice.speed);
+    if (!record(choice.keys)) return 'the keys are not a record';
+    var names = actions.map(function (row) { return row[0]; });
+    var wrong = Object.keys(choice.keys).filter(function (name) {
+      var keys = choice.keys[name];
+      return names.indexOf(name) < 0 || !Array.isArray(keys) || keys.length === 0 || keys.indexOf(TAB) >= 0 ||
+             !keys.every(Number.isInteger);
+    });
+    return wrong.length > 0 ? 'unknown action or keys: ' + wrong.join(', ') : '';
+  }
+
+  // Puts the choice into effect; false, with the default keys in effect, when the game refuses a key.
+  function apply(choice) {
+    Module._grimvaleDefaultKeys();
+    var taken = actions.every(function (row, action) {
+      return (choice.keys[row[0]] || []).every(function (key) { return Module._grimvaleAddActionKey(action, key) === 1; });
+    });
+    if (!taken) Module._grimvaleDefaultKeys();
+    own = {};
+    actions.forEach(function (row, action) { if (taken && choice.keys[row[0]]) own[row[0]] = keyList(action); });
+    speed = Module._grimvaleSetSpeed(choice.speed);
+    return taken;
+  }
+
+  // Once the game runs: the stored choice, if any, in effect; one that cannot be read gives way to
+  // the defaults, stored in its place.
+  function start() {
+    running = true;
+    var stored = null, choice = null, problem = '';
+    try { stored = localStorage.getItem(storageName); } catch (refused) { /* nothing kept */ }
+    if (stored !== null) {
+      try { choice = JSON.parse(stored); } catch (error) { problem = 'not JSON'; }
+      problem = problem || problemWith(choice);
+      if (!problem && !apply(choice)) problem = 'a key the game does not take';
+    }
+    if (problem) {
+      console.warn('The stored controls could not be read (' + problem + '): the default keys and speed are used.');
+      apply({ speed: 100, keys: {} });
+      keep();
+    }
+    opener.hidden = false;
+  }
+
+  function stop() {
+    running = false;
+    resumeOnClose = false;
+    close();
+    opener.hidden = true;
+  }
+
+  function open() {
+    if (!running || shown) return;
+    choosing = -1;
+    say('');
+    render();
+    // Keys held in the game when the panel opens would be let go where the game does not hear it.
+    downOnCanvas.forEach(function (location, keyCode) {
+      var up = new KeyboardEvent('keyup', { location: location });
+      Object.defineProperty(up, 'keyCode', { value: keyCode });
+      canvas.dispatchEvent(up);
+    });
+    downOnCanvas.clear();
+    downInPanel.clear();
+    shown = true;
+    dialog.showModal();  // the canvas loses the keyboard here, which pauses the game
+    resumeOnClose = runningWhenLeft;
+  }
+
+  // The keyboard goes back to the game, which runs again unless the player had paused it.
+  function close() {
+    if (!shown) return;
+    shown = false;
+    choosing = -1;
+    if (dialog.open) dialog.close();
+    heldFromPanel = new Set(downInPanel);
+    if (!running) return;
+    canvas.focus();
+    if (resumeOnClose) Module.keyboardLost = false;
+    if (resumeOnClose && Module._grimvalePaused() === 1) Module._grimvaleTogglePause();
+  }
+
+  canvas.addEventListener('blur', function () {
+    runningWhenLeft = running && Module._grimvalePaused() === 0;
+    heldFromPanel.clear();
+  });
+  // Registered before the game's own listeners, so that a key still held from the panel (Escape
+  // above all, which would end the game) repeats and is let go without the game hearing it.
+  canvas.addEventListener('keydown', function (event) {
+    var fromPanel = event.repeat && heldFromPanel.has(event.keyCode);
+    if (!event.repeat) heldFromPanel.delete(event.keyCode);
+    if (fromPanel) event.stopImmediatePropagation();
+    else downOnCanvas.set(event.keyCode, event.location);
+  });
+  canvas.addEventListener('keyup', function (event) {
+    downOnCanvas.delete(event.keyCode);
+    if (heldFromPanel.delete(event.keyCode)) event.stopImmediatePropagation();
+  });
+
+  opener.addEventListener('mousedown', function (event) { event.preventDefault(); });
+  opener.addEventListener('click', open);
+  document.getElementById('controls-close').addEventListener('click', close);
+  document.getElementById('controls-defaults').addEventListener('click', defaultKeys);
+  speedButtons.forEach(function (button) {
+    button.addEventListener('click', function () { chooseSpeed(Number(button.value)); });
+  });
+  actions.forEach(function (row, action) {
+    var line = rows.insertRow();
+    line.innerHTML = '<th scope="row"></th><td class="keys"></td><td><button type="button" class="add">Add key</button> ' +
+                     '<button type="button" class="clear">Clear</button></td>';
+    line.cells[0].textContent = row[1];
+    line.querySelector('.add').setAttribute('aria-label', 'Add a key to ' + row[1]);
+    line.querySelector('.clear').setAttribute('aria-label', 'Clear ' + row[1]);
+    line.querySelector('.add').addEventListener('click', function () {
+      choosing = action;
+      say('Press the key for ' + row[1] + ' (Escape closes the panel).');
+      render();
+    });
+    line.querySelector('.add').addEventListener('blur', function () {
+      if (choosing === action) { choosing = -1; render(); }
+    });
+    line.querySelector('.clear').addEventListener('click', function () { clearAction(action); });
+  });
+
+  // Every key pressed in the panel stays in it. Escape closes it; while an action waits for its key,
+  // the next key pressed (Tab excepted, which moves on) is added to it.
+  dialog.addEventListener('keydown', function (event) {
+    downInPanel.add(event.keyCode);
+    event.stopPropagation();
+    var key = sdlKey(event);
+    if (key === ESCAPE) {
+      event.preventDefault();
+      close();
+      return;
+    }
+    if (choosing < 0) return;
+    if (key === TAB) {
+      addKey(choosing, TAB);  // refused, and the focus moves on
+      return;
+    }
+    event.preventDefault();
+    if (event.repeat) return;  // a key held since before the action was chosen
+    chosenKey = event.keyCode;
+    addKey(choosing, key);
+  });
+  dialog.addEventListener('keyup', function (event) {
+    event.stopPropagation();
+    downInPanel.delete(event.keyCode);
+    if (event.keyCode === chosenKey) event.preventDefault();
+    if (event.keyCode === chosenKey) chosenKey = null;
+  });
+  // A close request other than Escape (a phone's back gesture) closes it the same way, and so does
+  // the browser closing it by itself.
+  dialog.addEventListener('cancel', function (event) {
+    event.preventDefault();
+    close();
+  });
+  dialog.addEventListener('close', close);
+  // The page stops every touch move so that it never scrolls; the panel scrolls where it is taller
+  // than the screen.
+  dialog.addEventListener('touchmove', function (event) { event.stopPropagation(); });
+
+  return { start: start, stop: stop, sdlKey: sdlKey, keyName: keyName };
+})();
