@@ -179,15 +179,15 @@ function passFigures(r) {
          `time per pass over ${r.samples}: median ${r.p50.toFixed(3)} ms, p99 ${r.p99.toFixed(3)} ms, max ${r.max.toFixed(3)} ms`;
 }
 
-// Every file of the build, which a first visit fetches (the service worker keeps them all), raw and
-// gzip -9; and what the host sent over that visit, the service worker's copies included.
+// Every file of the build a first visit fetches (the service worker keeps all but the licence texts),
+// raw and gzip -9; and what the host sent over that visit, the service worker's copies included.
 async function downloads(url, sent) {
   const browser = await site.launchBrowser();
   await browser.page.goto(url);
   await site.waitForStatus(browser.page, 'Playing');
   await browser.page.waitForFunction(() => navigator.serviceWorker.controller !== null);
   await browser.close();
-  const files = fs.readdirSync(values.site).sort().map((name) => {
+  const files = fs.readdirSync(values.site).filter((name) => !name.endsWith('.txt')).sort().map((name) => {
     const bytes = fs.readFileSync(path.join(values.site, name));
     return { name, raw: bytes.length, gzip: zlib.gzipSync(bytes, { level: 9 }).length };
   });
