@@ -61,8 +61,8 @@ void drainEvents(int32_t &quit) {
 }
 
 // The held keys the rules read: the game's own keys (arrows, space, 1 to 4) held by whichever keys
-// the player bound to them, with the controller's added. An array the game owns, so SDL's own key
-// array is never written.
+// the player bound to them, with the controller's added and, in the browser, the page's (its touch
+// controls and gamepads). An array the game owns, so SDL's own key array is never written.
 void refreshKeys() {
     static Uint8 held[SDLK_LAST];
     int count = 0;
