@@ -6,8 +6,8 @@
 // picture blitted each frame is the map made that large once, before the loop: the least a game
 // shown at that scale does per frame.
 #include "platform/frame_pacer.h"
-#include "shell/startup.h"
 #include "platform/view.h"
+#include "shell/startup.h"
 
 #include <SDL.h>
 

@@ -1,10 +1,10 @@
 // Cost of one pass of the main loop, on the title screen and in a busy match, beside the floor:
 // the full-screen map blitted once and the screen flipped, which any 600x500 game pays every frame.
 // Runs from the repository root on SDL's dummy video driver with the real pictures and fonts.
+#include "platform/view.h"
 #include "shell/main_loop.h"
 #include "shell/match_state.h"
 #include "shell/startup.h"
-#include "platform/view.h"
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>

@@ -2,10 +2,10 @@
 // the game controller and the player's chosen keys driving the record through the real event drain.
 #include "draw/font.h"
 #include "platform/controls_file.h"
-#include "shell/main_loop.h"
 #include "platform/pad.h"
 #include "platform/platform.h"
 #include "platform/view.h"
+#include "shell/main_loop.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

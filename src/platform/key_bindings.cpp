@@ -4,7 +4,6 @@
 
 #include "shell/match_state.h"
 
-#include <cstring>
 
 namespace {
 
@@ -39,13 +38,6 @@ bool isAction(int32_t action) { return action >= 0 && action < actionCount; }
 }  // namespace
 
 const char *actionName(int32_t action) { return isAction(action) ? actionRows[action].name : nullptr; }
-
-int32_t actionNamed(const char *name) {
-    int32_t found = -1;
-    for (int32_t a = 0; a < actionCount; a++)
-        if (std::strcmp(actionRows[a].name, name) == 0) found = a;
-    return found;
-}
 
 bool bindableKey(int32_t key) { return key > SDLK_UNKNOWN && key < SDLK_LAST && key != SDLK_ESCAPE; }
 

@@ -18,9 +18,6 @@ constexpr int32_t slowestSpeed = 50;   // percent: 30 passes a second
 // The action's name in the controls file ("up", "weapon1", "fullscreen"); null for no action.
 const char *actionName(int32_t action);
 
-// The action named so (exactly as actionName spells it); -1 for none.
-int32_t actionNamed(const char *name);
-
 // Whether a key may be bound: a key constant of the platform's SDL other than Escape, which quits.
 bool bindableKey(int32_t key);
 

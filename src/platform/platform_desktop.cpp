@@ -5,11 +5,11 @@
 #include "platform/controls_file.h"
 #include "platform/frame_pacer.h"
 #include "platform/key_bindings.h"
+#include "platform/view.h"
+#include "platform/window_manager.h"
 #include "shell/main_loop.h"
 #include "shell/match_state.h"
 #include "shell/startup.h"
-#include "platform/view.h"
-#include "platform/window_manager.h"
 
 #include <cstdio>
 #include <cstdlib>

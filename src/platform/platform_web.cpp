@@ -7,9 +7,9 @@
 #include "platform/frame_pacer.h"
 #include "platform/key_bindings.h"
 #include "platform/pad.h"
+#include "platform/view.h"
 #include "shell/main_loop.h"
 #include "shell/match_state.h"
-#include "platform/view.h"
 #include "shell/startup.h"
 
 #include <emscripten.h>
@@ -137,9 +137,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE void grimvaleHoldKey(int32_t key, int32_t held) 
 
 // For the page's pause button: pauses or resumes, as the key P does.
 extern "C" EMSCRIPTEN_KEEPALIVE void grimvaleTogglePause() {
-    int32_t paused = match.view.paused;
-    if (paused == 0) pauseGame();
-    if (paused == 1) resumeGame();
+    bool paused = match.view.paused;
+    if (!paused) pauseGame();
+    if (paused) resumeGame();
 }
 
 // For the page's controls panel: 1 while the game is paused, 0 while its passes run.

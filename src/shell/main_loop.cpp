@@ -2,14 +2,14 @@
 #include "shell/main_loop.h"
 
 #include "draw/sprites.h"
-#include "rules/combat.h"
-#include "rules/controls.h"
-#include "rules/walls.h"
-#include "shell/match_state.h"
 #include "platform/key_bindings.h"
 #include "platform/pad.h"
 #include "platform/platform.h"
 #include "platform/view.h"
+#include "rules/combat.h"
+#include "rules/controls.h"
+#include "rules/walls.h"
+#include "shell/match_state.h"
 
 #include <cstring>
 

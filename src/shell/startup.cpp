@@ -3,9 +3,9 @@
 
 #include "draw/font.h"
 #include "draw/sprites.h"
-#include "shell/match_state.h"
 #include "platform/pad.h"
 #include "platform/platform.h"
+#include "shell/match_state.h"
 
 #include <cstdio>
 #include <cstdlib>
