@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 TEST(Controls, EveryHeldArrowActsAndTheLastInOrderSetsTheFacing) {
@@ -152,6 +156,37 @@ TEST(ControlsFile, GoodLinesCountAndEachBadLineIsToldOnceAndLeavesItsActionAlone
     }
     EXPECT_EQ(readAndTell(dir + "/missing.conf"), "") << "a missing file is no error";
     EXPECT_EQ(keysOf(ActionUp), (std::vector<int32_t>{SDLK_w, SDLK_UP}));
+
+    // A byte-order mark before the first line; keys that two actions share are told at the line that
+    // made them shared, once per pair, and both actions keep them; a clash undone later is no clash.
+    resetMatch();
+    writeFile(path, "\xEF\xBB\xBFup = w\nfire = p\nweapon2 = 1\nleft = f11, a\nleft = a\nright = d, f11\n");
+    said = readAndTell(path);
+    EXPECT_EQ(keysOf(ActionUp), (std::vector<int32_t>{SDLK_w})) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
+    for (const char *told : {":2: \"p\" is a key of both fire and pause", ":3: \"1\" is a key of both weapon1 and weapon2",
+                             ":6: \"f11\" is a key of both right and fullscreen"})
+        EXPECT_NE(said.find(path + told), std::string::npos) << told << " in " << said;
+    EXPECT_EQ(keysOf(ActionFire), (std::vector<int32_t>{SDLK_p}));
+    EXPECT_EQ(keysOf(ActionPause), (std::vector<int32_t>{SDLK_p}));
+
+    // Anything but a plain file is refused in one line and never waited on: a FIFO with no writer
+    // (where opening it waits) or with a silent one (where reading waits), a directory. A hang ends
+    // the test program.
+    resetMatch();
+    std::string fifo = dir + "/fifo.conf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    alarm(20);
+    for (bool writer : {false, true}) {
+        int fd = writer ? open(fifo.c_str(), O_RDWR) : -1;
+        said = readAndTell(fifo);
+        EXPECT_EQ(said, "grimvale: " + fifo + ": not a plain file: not read\n") << (writer ? "a silent writer" : "no writer");
+        if (fd >= 0) close(fd);
+    }
+    alarm(0);
+    said = readAndTell(dir);
+    EXPECT_EQ(said, "grimvale: " + dir + ": not a plain file: not read\n");
+    EXPECT_EQ(keysOf(ActionUp), (std::vector<int32_t>{SDLK_UP}));
 
     resetMatch();
     EXPECT_EQ(readAndTell("packaging/controls.conf"), "") << "the installed example reads cleanly";

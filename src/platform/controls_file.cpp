@@ -6,6 +6,10 @@
 
 #include <SDL.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -93,8 +97,8 @@ void readSpeed(const char *path, int32_t line, Span value) {
 
 // "action = key, key, ...": the keys replace the action's; none at all gives it its defaults. A
 // comma separates keys, and a lone comma is the comma key. Any key not understood leaves the action
-// as it was.
-void readKeys(const char *path, int32_t line, int32_t action, Span value) {
+// as it was. True when the keys were taken.
+bool readKeys(const char *path, int32_t line, int32_t action, Span value) {
     int32_t keys[keysPerAction];
     int32_t count = 0;
     const char *at = value.at;
@@ -111,30 +115,32 @@ void readKeys(const char *path, int32_t line, int32_t action, Span value) {
         for (int32_t i = 0; i < count; i++) listed = listed || keys[i] == key;
         if (key == SDLK_UNKNOWN) {
             report(path, line, "no key named \"%s\": %s keeps its keys", quoted(item).text, name);
-            return;
+            return false;
         }
         if (!bindableKey(key)) {
             report(path, line, "\"%s\" quits the game and cannot be bound: %s keeps its keys", quoted(item).text, name);
-            return;
+            return false;
         }
         if (!listed && count == keysPerAction) {
             report(path, line, "more than %d keys: %s keeps its keys", keysPerAction, name);
-            return;
+            return false;
         }
         if (!listed) keys[count++] = key;
         while (at < end && blank(*at)) at++;
         if (at < end && *at != ',') {
             report(path, line, "a comma was expected after \"%s\": %s keeps its keys", quoted(item).text, name);
-            return;
+            return false;
         }
         at += at < end ? 1 : 0;
         while (at < end && blank(*at)) at++;
     }
     clearActionKeys(action);
     for (int32_t i = 0; i < count; i++) addActionKey(action, keys[i]);
+    return true;
 }
 
-void readLine(const char *path, int32_t line, const char *text, int32_t length) {
+// Sets setAt[action] to the line when the line gave an action its keys.
+void readLine(const char *path, int32_t line, const char *text, int32_t length, int32_t *setAt) {
     Span whole = trimmed(text, text + length);
     if (whole.length == 0 || whole.at[0] == '#') return;
     const char *equals = static_cast<const char *>(std::memchr(whole.at, '=', whole.length));
@@ -147,16 +153,46 @@ void readLine(const char *path, int32_t line, const char *text, int32_t length) 
     int32_t action = -1;
     for (int32_t a = 0; a < actionCount; a++) action = sameName(name, actionName(a)) ? a : action;
     if (sameName(name, "speed")) readSpeed(path, line, value);
-    if (action >= 0) readKeys(path, line, action, value);
+    if (action >= 0 && readKeys(path, line, action, value)) setAt[action] = line;
     if (action < 0 && !sameName(name, "speed")) report(path, line, "no action named \"%s\"", quoted(name).text);
 }
+
+// Two actions answering to one key both act on it: said once per pair, at the later of the lines that
+// gave them their keys. The keys stay as the file gave them.
+void tellSharedKeys(const char *path, const int32_t *setAt) {
+    for (int32_t a = 0; a < actionCount; a++) {
+        for (int32_t b = a + 1; b < actionCount; b++) {
+            int32_t key = sharedKey(a, b);
+            if (key != SDLK_UNKNOWN)
+                report(path, setAt[a] > setAt[b] ? setAt[a] : setAt[b], "\"%s\" is a key of both %s and %s: it does both",
+                       SDL_GetKeyName(static_cast<SDLKey>(key)), actionName(a), actionName(b));
+        }
+    }
+}
+
+// The file opened for reading without waiting on it, or null, said in one line unless it is missing.
+// Only a plain file is read: a FIFO, a device or a directory could hold the game at its start for
+// ever, or could not be read at all. O_NONBLOCK changes nothing for a plain file.
+std::FILE *openPlainFile(const char *path) {
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 && errno != ENOENT && errno != ENOTDIR) std::fprintf(stderr, "grimvale: %s: %s\n", path, std::strerror(errno));
+    if (fd < 0) return nullptr;
+    struct stat about {};
+    bool plain = fstat(fd, &about) == 0 && S_ISREG(about.st_mode);
+    if (!plain) std::fprintf(stderr, "grimvale: %s: not a plain file: not read\n", path);
+    std::FILE *file = plain ? fdopen(fd, "r") : nullptr;
+    if (!file) close(fd);
+    return file;
+}
+
+bool byteOrderMark(const char *text, int32_t length) { return length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0; }
 
 }  // namespace
 
 void readControlsFile(const char *path) {
-    std::FILE *file = std::fopen(path, "r");
-    if (!file && errno != ENOENT && errno != ENOTDIR) std::fprintf(stderr, "grimvale: %s: %s\n", path, std::strerror(errno));
+    std::FILE *file = openPlainFile(path);
     if (!file) return;
+    int32_t setAt[actionCount] = {};  // the line that gave each action its keys, 0 for none
     char text[longestLine];
     int32_t length = 0;
     int32_t line = 1;
@@ -169,7 +205,9 @@ void readControlsFile(const char *path) {
         if ((c == EOF && std::ferror(file)) || bytes > longestFile) break;
         bool ends = c == '\n' || (c == EOF && (length > 0 || tooLong));
         if (ends && tooLong) report(path, line, "longer than %d characters", longestLine);
-        if (ends && !tooLong) readLine(path, line, text, length);
+        // a UTF-8 byte-order mark, which some editors put first, is no part of the first line
+        int32_t mark = line == 1 && byteOrderMark(text, length) ? 3 : 0;
+        if (ends && !tooLong) readLine(path, line, text + mark, length - mark, setAt);
         if (c == EOF) break;
         tooLong = ends ? false : tooLong || length == longestLine;
         length = ends ? 0 : length;
@@ -178,6 +216,7 @@ void readControlsFile(const char *path) {
         if (!ends && !tooLong) text[length++] = c == '\0' ? '\x7f' : static_cast<char>(c);
     }
     std::fclose(file);
+    tellSharedKeys(path, setAt);
 }
 
 void readPlayerControls() {

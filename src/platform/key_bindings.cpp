@@ -64,6 +64,16 @@ bool boundKeyDown(const SDL_Event &event, int32_t action) {
     return down;
 }
 
+int32_t sharedKey(int32_t a, int32_t b) {
+    int32_t countA = 0, countB = 0;
+    const int32_t *keysA = actionKeys(a, countA);
+    const int32_t *keysB = actionKeys(b, countB);
+    int32_t shared = SDLK_UNKNOWN;
+    for (int32_t i = countA - 1; i >= 0; i--)
+        for (int32_t j = 0; j < countB; j++) shared = keysA[i] == keysB[j] ? keysA[i] : shared;
+    return shared;
+}
+
 void clearActionKeys(int32_t action) {
     if (isAction(action)) match.controls.keyCount[action] = 0;
 }

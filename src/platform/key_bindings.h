@@ -32,6 +32,9 @@ void holdBoundKeys(Uint8 *held, const Uint8 *keyboard, int count);
 // Whether the event is the key-down of one of the action's keys.
 bool boundKeyDown(const SDL_Event &event, int32_t action);
 
+// The first key in use by both actions, or SDLK_UNKNOWN when they share none.
+int32_t sharedKey(int32_t a, int32_t b);
+
 // Empties the action's list, which gives it back its default keys.
 void clearActionKeys(int32_t action);
 
