@@ -2,6 +2,7 @@
 // the game controller and the player's chosen keys driving the record through the real event drain.
 #include "draw/font.h"
 #include "platform/controls_file.h"
+#include "platform/key_bindings.h"
 #include "platform/pad.h"
 #include "platform/platform.h"
 #include "platform/view.h"
@@ -71,6 +72,21 @@ void paintPattern(SDL_Surface *s) {
         for (int x = 0; x < s->w; x++) reinterpret_cast<Uint32 *>(static_cast<Uint8 *>(s->pixels) + y * s->pitch)[x] = patternAt(x, y);
 }
 Uint32 halved(Uint32 rgb) { return (rgb >> 1) & 0x7F7F7F; }
+
+// The pure yellow of the heads-up font's ink on a surface, and on black with just the pause line.
+int yellowIn(SDL_Surface *s) {
+    int yellow = 0;
+    for (int y = 0; y < s->h; y++)
+        for (int x = 0; x < s->w; x++) yellow += rgbAt(s, x, y) == 0xFFFF00;
+    return yellow;
+}
+int inkOfLine(const char *line) {
+    SDL_Surface *black = SDL_CreateRGBSurface(SDL_SWSURFACE, 600, 500, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    drawText(black, match.hudFont, (600 - textWidth(match.hudFont, line)) / 2, (500 - match.hudFont->cellSize) / 2, line);
+    int ink = yellowIn(black);
+    SDL_FreeSurface(black);
+    return ink;
+}
 
 // Calls a function of SDL 2 itself, the library under the 1.2 layer, by its name.
 template <typename Result, typename... Args>
@@ -144,6 +160,7 @@ TEST(View, PauseByPOrLostFocusDimsUnderTheLineAndResumingRestoresTheFrame) {
     for (int y = 230; y < 270; y++)
         for (int x = 200; x < 400; x++) yellow += rgbAt(match.screen, x, y) == 0xFFFF00;
     EXPECT_GT(yellow, 20) << "the pause line in the heads-up font, in the middle";
+    EXPECT_EQ(yellowIn(match.screen), inkOfLine("Paused - press P"));
 
     drain({key(SDLK_p)});
     EXPECT_FALSE(match.view.paused);
@@ -179,6 +196,24 @@ TEST(View, FullScreenCentresTheWholeScaleOnBlackAndGoesBackOrStaysInTheWindowWhe
     EXPECT_EQ(match.screen, match.view.window);
     EXPECT_EQ(match.screen->w, 600);
     EXPECT_EQ(rgbAt(match.screen, 77, 55), patternAt(77, 55));
+
+    // Alt+Enter is full screen once and only that, whatever Return is bound to; a plain Return does
+    // what it is bound to.
+    addActionKey(ActionFullScreen, SDLK_RETURN);
+    drain({key(SDLK_RETURN, KMOD_RALT)});
+    EXPECT_TRUE(match.view.fullScreen) << "fullscreen = return: Alt+Enter switches once, not twice";
+    drain({key(SDLK_RETURN)});
+    EXPECT_FALSE(match.view.fullScreen) << "Return alone, bound to full screen";
+    restoreDefaultKeys();
+    addActionKey(ActionPause, SDLK_RETURN);
+    drain({key(SDLK_RETURN, KMOD_LALT)});
+    EXPECT_TRUE(match.view.fullScreen);
+    EXPECT_FALSE(match.view.paused) << "pause = return: Alt+Enter does not pause";
+    drain({key(SDLK_RETURN, KMOD_LALT), key(SDLK_RETURN)});
+    EXPECT_FALSE(match.view.fullScreen);
+    EXPECT_TRUE(match.view.paused) << "Return alone, bound to pause";
+    resumeGame();
+    restoreDefaultKeys();
 
     refuseFullScreen = true;
     testing::internal::CaptureStderr();
@@ -332,9 +367,22 @@ TEST(KeyBindings, ChosenKeysWalkFireStartAndPauseThroughTheDrainAndTheOldKeysNoL
     keyboard[SDLK_RETURN] = 0;
     drain({key(SDLK_p)});
     EXPECT_FALSE(match.view.paused) << "P no longer pauses";
+    match.hudFont = loadTintedFont("data/font2", 1.0f, 1.0f, 0.0f);
     drain({key(SDLK_KP0)});
     EXPECT_TRUE(match.view.paused) << "the keypad's 0 does";
+    EXPECT_EQ(yellowIn(match.screen), inkOfLine("Paused - press [0]")) << "and the pause line names it";
+    EXPECT_NE(inkOfLine("Paused - press [0]"), inkOfLine("Paused - press P"));
     drain({key(SDLK_KP0)});
     EXPECT_FALSE(match.view.paused) << "and resumes";
+    char line[64];
+    for (auto [key, named] : {std::pair{SDLK_F1, "Paused - press F1"}, std::pair{SDLK_LCTRL, "Paused - press Left Ctrl"},
+                              std::pair{SDLK_SEMICOLON, "Paused - press ;"}}) {
+        clearActionKeys(ActionPause);
+        addActionKey(ActionPause, key);
+        addActionKey(ActionPause, SDLK_p);
+        pauseLine(line, sizeof line);
+        EXPECT_STREQ(line, named) << "the first of its keys";
+    }
+    freeFont(match.hudFont);
     closeView();
 }

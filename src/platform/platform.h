@@ -5,12 +5,20 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+
 // SDL's own key-state array of the keyboard, and in count how many keys it holds.
 Uint8 *keyboardState(int &count);
 
 // Marks in keys (one byte per key constant) the keys held from outside the keyboard and the desktop's
 // controller: in the browser those the page holds (its touch controls and gamepads); on the desktop none.
 void addPlatformKeys(Uint8 *keys);
+
+// The key's name as the game's own lines show it to the player, in label (printable ASCII, cut to
+// size - 1 characters): on the desktop the name the controls file knows it by with each word
+// capitalised ("P", "F1", "Left Ctrl", "[0]"), in the browser the name the page's controls panel
+// gives it ("P", "F1", "Enter", "Keypad 0").
+void keyLabel(int32_t key, char *label, int32_t size);
 
 // Opens the game's window and sets match.screen and match.view: on the desktop at the scale chosen
 // by GRIMVALE_SCALE or the desktop's size; in the browser always at scale 1, the page enlarging the

@@ -40,6 +40,20 @@ Uint8 *keyboardState(int &count) { return SDL_GetKeyState(&count); }
 
 void addPlatformKeys(Uint8 *) {}
 
+// A key that types a printable character goes by that character, as in the controls file: SDL's own
+// names for a few of them are wrong (the semicolon's reads ");").
+void keyLabel(int32_t key, char *label, int32_t size) {
+    char character[2] = {static_cast<char>(key), '\0'};
+    const char *name = key > ' ' && key < 127 ? character : SDL_GetKeyName(static_cast<SDLKey>(key));
+    int32_t n = 0;
+    for (; n < size - 1 && name[n] != '\0'; n++) {
+        char c = name[n] >= ' ' && name[n] < 127 ? name[n] : '?';
+        bool wordStart = n == 0 || name[n - 1] == ' ';
+        label[n] = wordStart && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    if (size > 0) label[n] = '\0';
+}
+
 // The desktop's size is read before the first window opens: afterwards SDL reports the window's mode.
 bool openGameWindow() {
     const SDL_VideoInfo *info = SDL_GetVideoInfo();

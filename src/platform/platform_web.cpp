@@ -108,6 +108,17 @@ Uint8 *keyboardState(int &count) {
     return SDL_GetKeyState(nullptr);
 }
 
+// The emulated SDL names no key, so the page does, as its panel shows them (web/site/controls.js);
+// before the page's scripts are there, a character's key by its character.
+void keyLabel(int32_t key, char *label, int32_t size) {
+    EM_ASM({
+        var controls = window['Grimvale'] && window['Grimvale']['controls'];
+        var name = controls && controls['keyName'] ? String(controls['keyName']($0))
+                                                   : $0 > 32 && $0 < 127 ? String.fromCharCode($0).toUpperCase() : 'Key ' + $0;
+        stringToUTF8(name.replace(/[^ -~]/g, '?'), $1, $2);
+    }, key, label, size);
+}
+
 bool openGameWindow() {
     SDL_Surface *window = SDL_SetVideoMode(pictureW, pictureH, 32, SDL_HWSURFACE);
     if (!window) return false;

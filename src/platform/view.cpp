@@ -3,6 +3,8 @@
 #include "platform/view.h"
 
 #include "draw/font.h"
+#include "platform/key_bindings.h"
+#include "platform/platform.h"
 #include "shell/match_state.h"
 
 #include <algorithm>
@@ -12,8 +14,8 @@
 
 namespace {
 
-const char pauseLine[] = "Paused - press P";
 constexpr int32_t windowRoomPercent = 90;  // the window leaves a tenth of the desktop free
+constexpr int32_t longestKeyLabel = 24;    // characters of the key's name in the pause line
 
 SDL_Surface *pictureLike(SDL_Surface *window) {
     const SDL_PixelFormat *f = window->format;
@@ -47,6 +49,13 @@ void show(SDL_Surface *picture) {
 }
 
 }  // namespace
+
+void pauseLine(char *line, int32_t size) {
+    int32_t count = 0;
+    char key[longestKeyLabel + 1];
+    keyLabel(actionKeys(ActionPause, count)[0], key, sizeof key);
+    std::snprintf(line, static_cast<size_t>(size), "Paused - press %s", key);
+}
 
 int32_t fittingScale(int32_t w, int32_t h, int32_t percent) {
     int32_t scale = 1;
@@ -174,7 +183,9 @@ void pauseGame() {
     SDL_Surface *shown = v.drawsOnCanvas ? v.held : match.screen;
     dim(shown);
     int32_t cell = match.hudFont ? match.hudFont->cellSize : 0;
-    drawText(shown, match.hudFont, (pictureW - textWidth(match.hudFont, pauseLine)) / 2, (pictureH - cell) / 2, pauseLine);
+    char line[64];
+    pauseLine(line, sizeof line);
+    drawText(shown, match.hudFont, (pictureW - textWidth(match.hudFont, line)) / 2, (pictureH - cell) / 2, line);
     show(shown);
 }
 

@@ -35,6 +35,10 @@ void scalePicture(SDL_Surface *picture, SDL_Surface *dst, int32_t scale, int32_t
 // The last step of every frame: the picture onto the window, and the flip.
 void presentFrame();
 
+// The line the paused picture shows, naming the first key of pause as the player knows it: "Paused -
+// press P" with the default key.
+void pauseLine(char *line, int32_t size);
+
 // Pausing keeps the frame as it is and shows it dimmed with the pause line; resuming puts it back.
 void pauseGame();
 void resumeGame();

@@ -36,10 +36,11 @@ bool shownAgain(const SDL_Event &event) {
 
 // Takes every waiting event; a window close or the key-down of Escape asks to quit. The pause keys
 // (P unless the player chose others) pause and resume, the full-screen keys (F11) and Alt+Enter
-// switch full screen, the controller's events go to its state; a paused window shown again gets its
-// paused picture back, without a pass. A window that has lost the keyboard by the end of the drain
-// pauses the game: switching full screen takes the keyboard away and gives it back at once, which
-// must not pause.
+// switch full screen: Alt+Enter only that and only once, whatever Return is bound to (a held action
+// still reads Return from the keyboard). The controller's events go to its state; a paused window
+// shown again gets its paused picture back, without a pass. A window that has lost the keyboard by
+// the end of the drain pauses the game: switching full screen takes the keyboard away and gives it
+// back at once, which must not pause.
 // The pass still runs to its end: quit is only tested at the top of the next one.
 void drainEvents(int32_t &quit) {
     SDL_Event event;
@@ -48,10 +49,11 @@ void drainEvents(int32_t &quit) {
         bool paused = match.view.paused;
         if (event.type == SDL_QUIT) quit = 1;
         if (keyDown(event, SDLK_ESCAPE)) quit = 1;
-        if (boundKeyDown(event, ActionPause) && !paused) pauseGame();
-        if (boundKeyDown(event, ActionPause) && paused) resumeGame();
-        if (boundKeyDown(event, ActionFullScreen)) toggleFullScreen();
-        if (keyDown(event, SDLK_RETURN) && (event.key.keysym.mod & KMOD_ALT) != 0) toggleFullScreen();
+        bool altEnter = keyDown(event, SDLK_RETURN) && (event.key.keysym.mod & KMOD_ALT) != 0;
+        bool pauseKey = boundKeyDown(event, ActionPause) && !altEnter;
+        if (pauseKey && !paused) pauseGame();
+        if (pauseKey && paused) resumeGame();
+        if (boundKeyDown(event, ActionFullScreen) || altEnter) toggleFullScreen();
         if (lostFocus(event)) unfocused = 1;
         if (gotFocus(event)) unfocused = 0;
         if (shownAgain(event) && paused) showPauseAgain();
