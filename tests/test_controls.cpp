@@ -160,12 +160,12 @@ TEST(ControlsFile, GoodLinesCountAndEachBadLineIsToldOnceAndLeavesItsActionAlone
     // A byte-order mark before the first line; keys that two actions share are told at the line that
     // made them shared, once per pair, and both actions keep them; a clash undone later is no clash.
     resetMatch();
-    writeFile(path, "\xEF\xBB\xBFup = w\nfire = p\nweapon2 = 1\nleft = f11, a\nleft = a\nright = d, f11\n");
+    writeFile(path, "\xEF\xBB\xBFup = w\nfire = p\nweapon2 = 1\nleft = f11, a\nleft = a\nright = d, f11\ndown = ;\nweapon4 = ;\n");
     said = readAndTell(path);
     EXPECT_EQ(keysOf(ActionUp), (std::vector<int32_t>{SDLK_w})) << said;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 4) << said;
     for (const char *told : {":2: \"p\" is a key of both fire and pause", ":3: \"1\" is a key of both weapon1 and weapon2",
-                             ":6: \"f11\" is a key of both right and fullscreen"})
+                             ":6: \"f11\" is a key of both right and fullscreen", ":8: \";\" is a key of both down and weapon4"})
         EXPECT_NE(said.find(path + told), std::string::npos) << told << " in " << said;
     EXPECT_EQ(keysOf(ActionFire), (std::vector<int32_t>{SDLK_p}));
     EXPECT_EQ(keysOf(ActionPause), (std::vector<int32_t>{SDLK_p}));

@@ -157,6 +157,19 @@ void readLine(const char *path, int32_t line, const char *text, int32_t length, 
     if (action < 0 && !sameName(name, "speed")) report(path, line, "no action named \"%s\"", quoted(name).text);
 }
 
+// A key as the file may name it: a printable character by itself (SDL misnames a few of them), any
+// other key by SDL's name.
+struct KeyText {
+    char text[32];
+};
+KeyText keyText(int32_t key) {
+    KeyText t{};
+    bool character = key > ' ' && key < 127;
+    if (character) t.text[0] = static_cast<char>(key);
+    if (!character) std::snprintf(t.text, sizeof t.text, "%s", SDL_GetKeyName(static_cast<SDLKey>(key)));
+    return t;
+}
+
 // Two actions answering to one key both act on it: said once per pair, at the later of the lines that
 // gave them their keys. The keys stay as the file gave them.
 void tellSharedKeys(const char *path, const int32_t *setAt) {
@@ -165,7 +178,7 @@ void tellSharedKeys(const char *path, const int32_t *setAt) {
             int32_t key = sharedKey(a, b);
             if (key != SDLK_UNKNOWN)
                 report(path, setAt[a] > setAt[b] ? setAt[a] : setAt[b], "\"%s\" is a key of both %s and %s: it does both",
-                       SDL_GetKeyName(static_cast<SDLKey>(key)), actionName(a), actionName(b));
+                       keyText(key).text, actionName(a), actionName(b));
         }
     }
 }
