@@ -7,8 +7,10 @@
 # as PNG files under DIR/SCENARIO and names them, and exits 1.
 import argparse
 import os
+import re
 import shutil
 import signal
+import subprocess
 import sys
 import time
 
@@ -349,8 +351,32 @@ def scenario_full_screen(args, sessions):
                 harness.await_picture(session, "full screen after %s" % press, check)
             else:
                 await_title(session, args.root)
+        # A window manager that dies leaves the root naming its check window, which is gone: no window
+        # manager is there to grant full screen, and the game says so and stays in its window.
+        harness.focus(session)
+        harness.key_press(session, "F11")
+        await_geometry(session, (None, None, SCREEN_W, SCREEN_H), "after F11 from full screen")
+        session.wm.kill()
+        session.wm.wait()
+        named = re.search(r"window id # (0x[0-9a-f]+)", harness.tool(session.env, "xprop", "-root", "_NET_SUPPORTING_WM_CHECK"))
+        if not named:
+            fail("the root no longer names a check window once openbox is gone")
+        if subprocess.run(["xprop", "-id", named.group(1)], env=session.env, capture_output=True).returncode == 0:
+            fail("the check window %s outlived openbox" % named.group(1))
+        harness.focus(session)
+        harness.key_press(session, "F11")
+        deadline = time.monotonic() + harness.PICTURE_BOUND_S
+        while "no window manager" not in harness.game_output(session) and time.monotonic() < deadline:
+            time.sleep(harness.POLL_S)
+        if harness.game_output(session).count("no window manager") != 1:
+            fail("with openbox dead, F11 was not refused in one line: %s" % (harness.game_output(session) or "(no output)"))
+        time.sleep(0.5)
+        await_geometry(session, (None, None, SCREEN_W, SCREEN_H), "after F11 with openbox dead")
+        if session.game.poll() is not None:
+            fail("the game ended (status %d) asking after the dead window manager" % session.game.returncode)
     return ("under openbox on 1920x1080, F11 filled the screen with the title at 2x centred on black, F11 again "
-            "gave back the 600x500 window, Alt+Enter filled the screen again")
+            "gave back the 600x500 window, Alt+Enter filled the screen again; with openbox killed and the root "
+            "naming its vanished window, F11 was refused in one line and the game went on in its window")
 
 
 def paused_check(arena):
