@@ -82,7 +82,7 @@ int yellowIn(SDL_Surface *s) {
 }
 int inkOfLine(const char *line) {
     SDL_Surface *black = SDL_CreateRGBSurface(SDL_SWSURFACE, 600, 500, 32, 0xFF0000, 0xFF00, 0xFF, 0);
-    drawText(black, match.hudFont, (600 - textWidth(match.hudFont, line)) / 2, (500 - match.hudFont->cellSize) / 2, line);
+    drawText(black, match.hudFont, (600 - textWidth(match.hudFont, "%s", line)) / 2, (500 - match.hudFont->cellSize) / 2, "%s", line);
     int ink = yellowIn(black);
     SDL_FreeSurface(black);
     return ink;

@@ -185,7 +185,7 @@ void pauseGame() {
     int32_t cell = match.hudFont ? match.hudFont->cellSize : 0;
     char line[64];
     pauseLine(line, sizeof line);
-    drawText(shown, match.hudFont, (pictureW - textWidth(match.hudFont, line)) / 2, (pictureH - cell) / 2, line);
+    drawText(shown, match.hudFont, (pictureW - textWidth(match.hudFont, "%s", line)) / 2, (pictureH - cell) / 2, "%s", line);
     show(shown);
 }
 
