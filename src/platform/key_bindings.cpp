@@ -69,8 +69,8 @@ int32_t sharedKey(int32_t a, int32_t b) {
     const int32_t *keysA = actionKeys(a, countA);
     const int32_t *keysB = actionKeys(b, countB);
     int32_t shared = SDLK_UNKNOWN;
-    for (int32_t i = countA - 1; i >= 0; i--)
-        for (int32_t j = 0; j < countB; j++) shared = keysA[i] == keysB[j] ? keysA[i] : shared;
+    for (int32_t i = 0; i < countA; i++)
+        for (int32_t j = 0; j < countB; j++) shared = shared == SDLK_UNKNOWN && keysA[i] == keysB[j] ? keysA[i] : shared;
     return shared;
 }
 

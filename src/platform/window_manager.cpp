@@ -28,13 +28,13 @@ using SetErrorHandler = ErrorHandler (*)(ErrorHandler handler);
 constexpr unsigned long anyPropertyType = 0;
 constexpr int success = 0;
 
-struct X {
+struct XCalls {
     OpenDisplay openDisplay;
     CloseDisplay closeDisplay;
     RootWindow rootWindow;
     InternAtom internAtom;
     GetWindowProperty getWindowProperty;
-    Free free;
+    Free xFree;
     Sync sync;
     SetErrorHandler setErrorHandler;
 };
@@ -45,7 +45,7 @@ int ignoreError(void *, void *) { return 0; }
 
 // The window named by the window's _NET_SUPPORTING_WM_CHECK, or 0: none, not one 32-bit value, or
 // no such window.
-unsigned long checkWindowOf(const X &x, void *display, unsigned long window, unsigned long mark) {
+unsigned long checkWindowOf(const XCalls &x, void *display, unsigned long window, unsigned long mark) {
     unsigned long type = 0, items = 0, bytesAfter = 0;
     int format = 0;
     unsigned char *value = nullptr;
@@ -53,7 +53,7 @@ unsigned long checkWindowOf(const X &x, void *display, unsigned long window, uns
                                      &bytesAfter, &value);
     bool named = status == success && value && format == 32 && items == 1;
     unsigned long namedWindow = named ? *reinterpret_cast<unsigned long *>(value) : 0;
-    if (value) x.free(value);
+    if (value) x.xFree(value);
     return namedWindow;
 }
 
@@ -61,7 +61,7 @@ unsigned long checkWindowOf(const X &x, void *display, unsigned long window, uns
 // own, which names itself the same way. One that died leaves the root naming a window that is gone:
 // no window manager, as is a root naming nothing or naming itself. Asked through a connection of the
 // game's own, with X's errors taken as answers while it asks.
-bool convention(const X &x) {
+bool convention(const XCalls &x) {
     void *display = x.openDisplay(nullptr);
     if (!display) return true;
     ErrorHandler before = x.setErrorHandler(ignoreError);
@@ -76,7 +76,7 @@ bool convention(const X &x) {
 }
 
 bool runsOn(void *library) {
-    X x{reinterpret_cast<OpenDisplay>(dlsym(library, "XOpenDisplay")),
+    XCalls x{reinterpret_cast<OpenDisplay>(dlsym(library, "XOpenDisplay")),
         reinterpret_cast<CloseDisplay>(dlsym(library, "XCloseDisplay")),
         reinterpret_cast<RootWindow>(dlsym(library, "XDefaultRootWindow")),
         reinterpret_cast<InternAtom>(dlsym(library, "XInternAtom")),
@@ -84,7 +84,7 @@ bool runsOn(void *library) {
         reinterpret_cast<Free>(dlsym(library, "XFree")),
         reinterpret_cast<Sync>(dlsym(library, "XSync")),
         reinterpret_cast<SetErrorHandler>(dlsym(library, "XSetErrorHandler"))};
-    bool found = x.openDisplay && x.closeDisplay && x.rootWindow && x.internAtom && x.getWindowProperty && x.free &&
+    bool found = x.openDisplay && x.closeDisplay && x.rootWindow && x.internAtom && x.getWindowProperty && x.xFree &&
                  x.sync && x.setErrorHandler;
     return found ? convention(x) : true;
 }
