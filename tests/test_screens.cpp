@@ -227,6 +227,43 @@ TEST(View, FullScreenCentresTheWholeScaleOnBlackAndGoesBackOrStaysInTheWindowWhe
     closeView();
 }
 
+TEST(View, ANewSizeFromTheDesktopTakesTheWholeScaleCentredAndKeepsThePausedPictureAndFullScreenGoesBackToIt) {
+    resetToStart();
+    ASSERT_TRUE(openGameWindow());
+    match.hudFont = loadTintedFont("data/font2", 1.0f, 1.0f, 0.0f);
+    paintPattern(match.screen);
+    drain({key(SDLK_p)});
+    SDL_Event tile = ev(SDL_VIDEORESIZE);
+    tile.resize.w = 1916;
+    tile.resize.h = 1053;
+    drain({tile});
+    SDL_Surface *window = match.view.window;
+    ASSERT_EQ(window->w * 10000 + window->h, 1916 * 10000 + 1053) << "the window takes the size";
+    EXPECT_EQ(match.view.scale, 2);
+    EXPECT_EQ(match.view.offsetX, 358);
+    EXPECT_EQ(match.view.offsetY, 26);
+    EXPECT_TRUE(match.view.paused) << "still paused: no pass ran";
+    EXPECT_EQ(rgbAt(window, 358 + 2 * 10 + 1, 26 + 2 * 10 + 1), halved(patternAt(10, 10))) << "the paused picture, at 2x";
+    EXPECT_EQ(rgbAt(window, 357, 100) | rgbAt(window, 358 + 1200, 1052), 0u) << "black beside it";
+
+    reinterpret_cast<Uint32 *>(window->pixels)[0] = 0x123456;
+    drain({tile});
+    EXPECT_EQ(rgbAt(match.view.window, 0, 0), 0x123456u) << "the size it already has changes nothing";
+    drain({key(SDLK_p)});
+    presentFrame();
+    EXPECT_EQ(rgbAt(match.view.window, 358 + 2 * 77, 26 + 2 * 55), patternAt(77, 55)) << "resumed, undimmed";
+
+    drain({key(SDLK_F11)});
+    ASSERT_TRUE(match.view.fullScreen);
+    drain({key(SDLK_F11)});
+    EXPECT_EQ(match.view.window->w * 10000 + match.view.window->h, 1916 * 10000 + 1053) << "back to the size it had";
+    EXPECT_EQ(match.view.scale, 2);
+    presentFrame();
+    EXPECT_EQ(rgbAt(match.view.window, 358 + 2 * 77 + 1, 26 + 2 * 55 + 1), patternAt(77, 55));
+    freeFont(match.hudFont);
+    closeView();
+}
+
 TEST(View, ADesktopSmallerThanThePictureKeepsTheWindowAndSmallerSurfacesShowTheirMiddle) {
     resetToStart();
     ASSERT_TRUE(openGameWindow());

@@ -136,29 +136,31 @@ TEST(FramePacer, HandsDisplayFramesSixtyPassesASecond) {
     EXPECT_EQ(passesDue(pacer, 0x00001011u), 1u);
 }
 
-TEST(StartUp, PlainFramebufferUnlessThePlayerChoseOtherwise) {
-    const char *names[] = {"SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION"};
-    std::string saved[2];
-    bool wasSet[2];
-    for (int i = 0; i < 2; i++) {
+TEST(StartUp, PlainFramebufferAndNearestScalingUnlessThePlayerChoseOtherwise) {
+    const char *names[] = {"SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION", "SDL12COMPAT_SCALE_METHOD"};
+    std::string saved[3];
+    bool wasSet[3];
+    for (int i = 0; i < 3; i++) {
         const char *value = std::getenv(names[i]);
         wasSet[i] = value != nullptr;
         saved[i] = value ? value : "";
     }
 
-    unsetenv("SDL_RENDER_DRIVER");
-    unsetenv("SDL_FRAMEBUFFER_ACCELERATION");
+    for (const char *name : names) unsetenv(name);
     choosePlainFramebuffer();
     EXPECT_STREQ(std::getenv("SDL_RENDER_DRIVER"), "software");
     EXPECT_STREQ(std::getenv("SDL_FRAMEBUFFER_ACCELERATION"), "0");
+    EXPECT_STREQ(std::getenv("SDL12COMPAT_SCALE_METHOD"), "nearest") << "the layer enlarges in sharp blocks";
 
     setenv("SDL_RENDER_DRIVER", "opengl", 1);
     setenv("SDL_FRAMEBUFFER_ACCELERATION", "1", 1);
+    setenv("SDL12COMPAT_SCALE_METHOD", "linear", 1);
     choosePlainFramebuffer();
     EXPECT_STREQ(std::getenv("SDL_RENDER_DRIVER"), "opengl") << "the player's own choice stands";
     EXPECT_STREQ(std::getenv("SDL_FRAMEBUFFER_ACCELERATION"), "1");
+    EXPECT_STREQ(std::getenv("SDL12COMPAT_SCALE_METHOD"), "linear");
 
-    for (int i = 0; i < 2; i++) {
+    for (int i = 0; i < 3; i++) {
         if (wasSet[i]) setenv(names[i], saved[i].c_str(), 1);
         if (!wasSet[i]) unsetenv(names[i]);
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <SDL.h>
+#include <cstdint>
 
 #include <cstdint>
 
@@ -29,6 +30,11 @@ bool openGameWindow();
 // on black, and back to the window at its scale. Where full screen is refused the game goes on in
 // its window. In the browser the page does it, as with its full-screen button.
 void toggleFullScreen();
+
+// The desktop gave the window a new size of w x h (a tile, a maximise, a resize by hand): the window
+// takes it, the picture at the largest whole-number scale that fits, centred on black; a paused game
+// shows its paused picture again at the new size. In the browser the page sizes the canvas.
+void resizeWindow(int32_t w, int32_t h);
 
 // Runs passes of the main loop at the game's speed (60 a second at full speed) until the player
 // quits, then shuts the game down; the desktop reads the player's controls file first;

@@ -1,5 +1,6 @@
 // The desktop: key constants index the key-state array directly, the window takes a whole-number
-// scale of the desktop and can go full screen, and the loop sleeps to its pace.
+// scale of the desktop, follows the size the desktop gives it and can go full screen, and the loop
+// sleeps to its pace.
 #include "platform/platform.h"
 
 #include "platform/controls_file.h"
@@ -11,27 +12,69 @@
 #include "shell/match_state.h"
 #include "shell/startup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
 constexpr Uint32 windowFlags = SDL_HWSURFACE | SDL_DOUBLEBUF;
+const char *const layerScalingVariable = "SDL12COMPAT_WINDOW_SCALING";
 
-SDL_Surface *openMode(int32_t w, int32_t h, Uint32 flags) {
+// Under X11 a flip copies the window's surface to the window, and the game's own scaler is the
+// cheapest way to a larger picture. On Wayland SDL 2 has no plain framebuffer: every frame goes
+// through its OpenGL renderer, which enlarges the 600x500 picture, nearest-neighbour, for far less
+// than it takes to upload one the game has enlarged (docs/performance.md). There a window at a
+// whole-number scale is the layer's to enlarge, unless the player has set the layer's scaling.
+bool layerEnlarges() {
+    static const bool playerChose = std::getenv(layerScalingVariable) != nullptr;
+    char driver[32];
+    bool wayland = SDL_VideoDriverName(driver, sizeof driver) && std::strcmp(driver, "wayland") == 0;
+    return wayland && !playerChose;
+}
+
+// layer: how many times the layer enlarges this window, 1 for not at all (full screen and a size
+// the desktop gave are always the game's own to fill).
+SDL_Surface *openMode(int32_t w, int32_t h, Uint32 flags, int32_t layer) {
     releaseWindow();
+    char times[8];
+    std::snprintf(times, sizeof times, "%d", layer);
+    if (layerEnlarges()) setenv(layerScalingVariable, times, 1);
+    match.view.layerScale = layer;
     return SDL_SetVideoMode(w, h, 32, flags);
 }
 
-// The window at scale, or at scale 1 if SDL refuses that size.
+// The window at scale, or at scale 1 if SDL refuses that size. Where the layer enlarges, the
+// window's surface is the picture's own size.
 SDL_Surface *openWindowAt(int32_t &scale) {
-    SDL_Surface *window = openMode(pictureW * scale, pictureH * scale, windowFlags);
+    int32_t layer = layerEnlarges() ? scale : 1;
+    int32_t own = scale / layer;
+    SDL_Surface *window = openMode(pictureW * own, pictureH * own, windowFlags, layer);
     if (!window && scale > 1) {
         std::fprintf(stderr, "no %dx%d window (%s): scale 1 instead\n", pictureW * scale, pictureH * scale, SDL_GetError());
         scale = 1;
-        window = openMode(pictureW, pictureH, windowFlags);
+        window = openMode(pictureW, pictureH, windowFlags, 1);
     }
     return window;
+}
+
+// The window as the desktop last had it: of the size the desktop gave (resizable, the game's own
+// scaler filling it at the largest whole scale), or at its scale until the desktop gives one. A
+// given size SDL refuses is forgotten; a window SDL refuses even at scale 1 ends the game as at start-up.
+void openWindow() {
+    ViewState &v = match.view;
+    bool given = v.windowW > 0 && v.windowH > 0;
+    SDL_Surface *window = given ? openMode(v.windowW, v.windowH, windowFlags | SDL_RESIZABLE, 1) : nullptr;
+    if (given && !window) {
+        std::fprintf(stderr, "no %dx%d window (%s): the window at its scale instead\n", v.windowW, v.windowH, SDL_GetError());
+        v.windowW = 0;
+        v.windowH = 0;
+    }
+    int32_t scale = window ? fittingScale(window->w, window->h, 100) : v.windowScale;
+    if (!window) window = openWindowAt(scale);
+    if (!window) exitWithoutWindow();
+    useWindow(window, scale / std::max(v.layerScale, 1), false);
 }
 
 }  // namespace
@@ -63,12 +106,12 @@ bool openGameWindow() {
     SDL_Surface *window = openWindowAt(scale);
     if (!window) return false;
     match.view.windowScale = scale;
-    useWindow(window, scale, false);
+    useWindow(window, scale / match.view.layerScale, false);
     return true;
 }
 
 // Full screen opens a mode of the desktop's own size, so nothing stretches the picture but the
-// game's own whole-number scale. A desktop smaller than the picture (or of unknown size), or an X
+// game's own whole-number scale; back in the window, the window has the size it had. A desktop smaller than the picture (or of unknown size), or an X
 // display without a window manager, where the window would only grow where it stands, is refused
 // before any mode is asked for, the window left as it is. The pause, if on, is lifted for the switch
 // and shown again after.
@@ -87,13 +130,25 @@ void toggleFullScreen() {
     bool paused = v.paused;
     resumeGame();
     bool goFull = !v.fullScreen;
-    SDL_Surface *full = goFull ? openMode(v.desktopW, v.desktopH, windowFlags | SDL_FULLSCREEN) : nullptr;
+    SDL_Surface *full = goFull ? openMode(v.desktopW, v.desktopH, windowFlags | SDL_FULLSCREEN, 1) : nullptr;
     if (goFull && !full) std::fprintf(stderr, "full screen refused (%s): the game goes on in its window\n", SDL_GetError());
     if (full) useWindow(full, fittingScale(full->w, full->h, 100), true);
-    int32_t scale = v.windowScale;
-    SDL_Surface *window = full ? nullptr : openWindowAt(scale);
-    if (!full && !window) exitWithoutWindow();
-    if (window) useWindow(window, scale, false);
+    if (!full) openWindow();
+    if (paused) pauseGame();
+}
+
+// The layer reports the size of the window it enlarges, and a window opened again at the size the
+// desktop gave is given it once more: neither is a new size. Nor is anything in full screen.
+void resizeWindow(int32_t w, int32_t h) {
+    ViewState &v = match.view;
+    int32_t layer = std::max(v.layerScale, 1);
+    bool same = v.window && w == v.window->w * layer && h == v.window->h * layer;
+    if (v.fullScreen || same || w < 1 || h < 1) return;
+    bool paused = v.paused;
+    resumeGame();
+    v.windowW = w;
+    v.windowH = h;
+    openWindow();
     if (paused) pauseGame();
 }
 

@@ -132,6 +132,8 @@ void toggleFullScreen() {
     EM_ASM({ if (Module['toggleFullScreen']) Module['toggleFullScreen'](); });
 }
 
+void resizeWindow(int32_t, int32_t) {}
+
 // Frames come from the browser (a rate of 0 asks for its display frames); the call unwinds main's
 // stack and the page's frames take over. The schedule starts at the first frame, so that the
 // display's frames fall midway between the moments passes fall due.

@@ -38,9 +38,10 @@ bool shownAgain(const SDL_Event &event) {
 // (P unless the player chose others) pause and resume, the full-screen keys (F11) and Alt+Enter
 // switch full screen: Alt+Enter only that and only once, whatever Return is bound to (a held action
 // still reads Return from the keyboard). The controller's events go to its state; a paused window
-// shown again gets its paused picture back, without a pass. A window that has lost the keyboard by
-// the end of the drain pauses the game: switching full screen takes the keyboard away and gives it
-// back at once, which must not pause.
+// shown again gets its paused picture back, without a pass, as does one the desktop resizes (the
+// window takes the size). A window that has lost the keyboard by the end of the drain pauses the
+// game: switching full screen takes the keyboard away and gives it back at once, which must not
+// pause.
 // The pass still runs to its end: quit is only tested at the top of the next one.
 void drainEvents(int32_t &quit) {
     SDL_Event event;
@@ -57,6 +58,7 @@ void drainEvents(int32_t &quit) {
         if (lostFocus(event)) unfocused = 1;
         if (gotFocus(event)) unfocused = 0;
         if (shownAgain(event) && paused) showPauseAgain();
+        if (event.type == SDL_VIDEORESIZE) resizeWindow(event.resize.w, event.resize.h);
         readPadEvent(event);
     }
     if (unfocused == 1) pauseGame();

@@ -18,6 +18,8 @@ struct ViewState {
     int32_t scale;                  // whole-number scale of the picture now
     int32_t offsetX, offsetY;       // where the picture's top-left corner sits in the window
     int32_t windowScale;            // the scale the window opens at, kept through full screen
+    int32_t windowW, windowH;       // the size the desktop last gave the window (a tile, a maximise); 0 until it does
+    int32_t layerScale;             // how many times the SDL layer itself enlarges the window's surface; 0 or 1 none
     bool fullScreen;
     int32_t desktopW, desktopH;     // the desktop's size before the game opened its window; 0 unknown
     bool paused;                    // no pass runs, the frame shows dimmed

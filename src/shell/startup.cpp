@@ -15,10 +15,14 @@
 // on a machine without a graphics card means a software GL stack: some 60 MB more resident memory,
 // a pool of render threads and several times the CPU a frame costs. A 600x500 picture that is
 // already drawn in memory only needs copying to the window, which SDL's plain framebuffer does (X11
-// shared memory), pixel for pixel the same. Set only where the player has not chosen otherwise.
+// shared memory), pixel for pixel the same. Where SDL has no plain framebuffer (Wayland) or the
+// desktop enlarges windows (a HiDPI output), the layer enlarges the picture itself, by default
+// smoothed; nearest-neighbour keeps every pixel a sharp block. Set only where the player has not
+// chosen otherwise.
 void choosePlainFramebuffer() {
     setenv("SDL_RENDER_DRIVER", "software", 0);
     setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
+    setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
 }
 
 namespace {

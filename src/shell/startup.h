@@ -1,7 +1,8 @@
 // Bringing the game up (SDL, window, controller, fonts, title lines, sprites, start values) and taking it down.
 #pragma once
 
-// Has SDL put the screen on the window by plain copying rather than through OpenGL; before SDL_Init.
+// Has SDL put the screen on the window by plain copying rather than through OpenGL, and any
+// enlargement the SDL layer makes nearest-neighbour; before SDL_Init.
 void choosePlainFramebuffer();
 void startUp();
 

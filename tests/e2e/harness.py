@@ -1,14 +1,18 @@
-# Drives the real game in a real X window: its own Xvfb, the built binary, XTEST key presses, screenshots.
+# Drives the real game in a real X window (its own Xvfb, the built binary, XTEST key presses, screenshots)
+# or on Wayland (its own headless sway, wtype key presses, grim screenshots).
 #
 # Everything here polls with a generous bound instead of sleeping for a fixed time: the game runs a
 # 60 frames a second loop and the machine may be busy, so a state is awaited, never assumed.
 import contextlib
 import ctypes
+import glob
+import json
 import os
 import re
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 import zlib
 from collections import namedtuple
@@ -377,3 +381,155 @@ def find_sprite(screen, sprite, min_share=0.8):
         if all(abs(x - bx) >= sprite.width or abs(y - by) >= sprite.height for _, bx, by in best):
             best.append((share, x, y))
     return best
+
+
+# Wayland: the game on a headless sway (no X server, XWayland off), keys by wtype, pictures by grim.
+
+# One run of the game on sway: the client environment, the compositor, the game, the virtual keyboard
+# held connected, where files are kept, the screenshots.
+WaylandSession = namedtuple("WaylandSession", "env sway game keyboard keep_dir shots")
+
+KEY_HOLD_MS = 90          # the game reads held keys once a pass: a key is held over several passes
+SWAY_USER = 64000         # sway refuses to run as root: a uid of its own, with no account needed
+
+
+def wayland_unavailable():
+    """Why sway cannot run here at all (a tool missing), or None."""
+    missing = [name for name in ("sway", "swaymsg", "wtype", "grim") if shutil.which(name) is None]
+    if os.geteuid() == 0 and shutil.which("setpriv") is None:
+        missing.append("setpriv")
+    return "not installed: %s" % ", ".join(missing) if missing else None
+
+
+def _as_sway_user(runtime):
+    """The command prefix that runs sway as an unprivileged user: as root, a throwaway uid and gid
+    through setpriv, its runtime directory made over to it; otherwise the caller itself."""
+    if os.geteuid() != 0:
+        return []
+    os.chown(runtime, SWAY_USER, SWAY_USER)
+    return ["setpriv", "--reuid", str(SWAY_USER), "--regid", str(SWAY_USER), "--clear-groups", "--"]
+
+
+def swaymsg(session, *command):
+    return tool(session.env, "swaymsg", "--raw", *command)
+
+
+def sway_tree(session):
+    return json.loads(tool(session.env, "swaymsg", "--raw", "-t", "get_tree"))
+
+
+def game_node(session):
+    """The game's window in sway's tree (its app_id is the program's name), or None."""
+    nodes = [sway_tree(session)]
+    while nodes:
+        node = nodes.pop()
+        if node.get("app_id") == "grimvale":
+            return node
+        nodes.extend(node.get("nodes", []) + node.get("floating_nodes", []))
+    return None
+
+
+def content_rect(node):
+    """Where the window's own surface lies on the output, in the output's logical pixels: x, y, w, h."""
+    outer, inner = node["rect"], node["window_rect"]
+    return outer["x"] + inner["x"], outer["y"] + inner["y"], inner["width"], inner["height"]
+
+
+@contextlib.contextmanager
+def wayland_session(game_binary, root, keep_dir, output="1920x1080", config_lines=()):
+    """Starts a headless sway with one output of the given size, a virtual keyboard that stays
+    connected (a seat without a keyboard loses the first key a client is sent), and the game as the
+    README runs it; waits for its window and stops them all, whatever happens inside."""
+    shutil.rmtree(keep_dir, ignore_errors=True)
+    os.makedirs(keep_dir)
+    runtime = tempfile.mkdtemp(prefix="grimvale-sway-")
+    os.chmod(runtime, 0o700)
+    config = os.path.join(runtime, "config")
+    with open(config, "w") as out:
+        out.write("output HEADLESS-1 resolution %s\nxwayland disable\n" % output)
+        out.write("".join(line + "\n" for line in config_lines))
+    os.chmod(config, 0o644)
+    sway = game = keyboard = None
+    try:
+        compositor_env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": runtime,
+                          "XDG_RUNTIME_DIR": runtime, "WLR_BACKENDS": "headless",
+                          "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"}
+        prefix = _as_sway_user(runtime)
+        with open(os.path.join(keep_dir, "sway.log"), "wb") as log:
+            sway = subprocess.Popen(prefix + ["sway", "-c", config], env=compositor_env, stdin=subprocess.DEVNULL,
+                                    stdout=log, stderr=subprocess.STDOUT, start_new_session=True,
+                                    preexec_fn=_die_with_parent)
+        deadline = time.monotonic() + WINDOW_BOUND_S
+        while time.monotonic() < deadline and sway.poll() is None and not (
+                glob.glob(os.path.join(runtime, "wayland-*[0-9]")) and glob.glob(os.path.join(runtime, "sway-ipc.*"))):
+            time.sleep(POLL_S)
+        sockets = glob.glob(os.path.join(runtime, "wayland-*[0-9]"))
+        ipc = glob.glob(os.path.join(runtime, "sway-ipc.*"))
+        if not sockets or not ipc:
+            fail("sway did not start within %.0f s (see %s)" % (WINDOW_BOUND_S, os.path.join(keep_dir, "sway.log")))
+        env = dict(os.environ)
+        for name in ("DISPLAY", "SDL_VIDEODRIVER", "GRIMVALE_SCALE", "SDL12COMPAT_WINDOW_SCALING"):
+            env.pop(name, None)  # the game finds Wayland by itself and chooses its own scale
+        env.update({"XDG_RUNTIME_DIR": runtime, "WAYLAND_DISPLAY": os.path.basename(sockets[0]),
+                    "SWAYSOCK": ipc[0], "XDG_CONFIG_HOME": keep_dir})
+        keyboard = subprocess.Popen(["wtype", "-"], env=env, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL, start_new_session=True, preexec_fn=_die_with_parent)
+        session = WaylandSession(env, sway, None, keyboard, keep_dir, [])
+        with open(os.path.join(keep_dir, "game-output.txt"), "wb") as output_file:
+            game = subprocess.Popen([game_binary], cwd=root, env=env, stdin=subprocess.DEVNULL, stdout=output_file,
+                                    stderr=subprocess.STDOUT, start_new_session=True, preexec_fn=_die_with_parent)
+        session = session._replace(game=game)
+        deadline = time.monotonic() + WINDOW_BOUND_S
+        while game_node(session) is None:
+            if game.poll() is not None:
+                fail("the game ended with status %d before its window appeared; its output: %s"
+                     % (game.returncode, game_output(session) or "(none)"))
+            if time.monotonic() >= deadline:
+                fail("no Grimvale window on sway within %.0f s" % WINDOW_BOUND_S)
+            time.sleep(POLL_S)
+        yield session
+    finally:
+        _stop_group(game)
+        if keyboard is not None:
+            keyboard.stdin.close()
+        _stop_group(keyboard)
+        _stop_group(sway)
+        shutil.rmtree(runtime, ignore_errors=True)
+
+
+def wayland_key(session, key):
+    """One key pressed and held for a few passes, then released."""
+    tool(session.env, "wtype", "-P", key, "-s", str(KEY_HOLD_MS), "-p", key)
+
+
+def wayland_screenshot(session, label, rect=None):
+    """The output now (grim, in the output's own pixels), or the part of it within rect (x, y, w, h in
+    those pixels). Remembered as X screenshots are, for a failing test to keep."""
+    picture = parse_ppm(tool(session.env, "grim", "-t", "ppm", "-", binary=True))
+    if rect is not None:
+        x, y, w, h = rect
+        stride = picture.width * 3
+        rows = [picture.rgb[(y + r) * stride + x * 3:(y + r) * stride + (x + w) * 3] for r in range(h)]
+        picture = Picture(w, h, b"".join(rows))
+    if session.shots and session.shots[-1][0] == label:
+        session.shots.pop()
+    session.shots.append((label, picture))
+    return picture
+
+
+def await_wayland(session, label, check, bound_s=PICTURE_BOUND_S):
+    """Polls sway's tree and the output until check(node, screenshot_of) returns None, or fails with
+    the last thing it said. screenshot_of(rect) takes a screenshot of that part of the output."""
+    deadline = time.monotonic() + bound_s
+    while True:
+        if session.game.poll() is not None:
+            fail("the game ended with status %d while awaiting %s; its output: %s"
+                 % (session.game.returncode, label, game_output(session) or "(none)"))
+        node = game_node(session)
+        wrong = "the game's window is gone" if node is None else check(
+            node, lambda rect: wayland_screenshot(session, label, rect))
+        if wrong is None:
+            return node
+        if time.monotonic() >= deadline:
+            fail("%s: not seen within %.0f s: %s" % (label, bound_s, wrong))
+        time.sleep(POLL_S)

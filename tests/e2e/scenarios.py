@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 # The game played as a person would, in a real X window: start-up, the match, moving and firing, quitting,
-# the window's scale on large and common screens, full screen under a window manager, and the pause.
+# the window's scale on large and common screens, full screen under a window manager, and the pause;
+# and on Wayland (headless sway): tiled, on a HiDPI output, and full screen there.
 #
 # Usage: scenarios.py SCENARIO --game build/grimvale --root REPO --keep DIR
 # Exits 0 when every check of the scenario holds; otherwise prints what was seen, keeps the screenshots
@@ -288,15 +289,16 @@ def scenario_quit(args, sessions):
     return "Escape ended the game with status 0 after %.2f s; no game or Xvfb process is left" % took
 
 
-def scaled_title_check(title, scale, width, height, x0=0, y0=0):
+def scaled_title_check(title, scale, width, height, x0=0, y0=0, skip_rows=range(0)):
     """The title screen at a whole-number scale with its corner at (x0, y0) in a width x height shot, black
-    around it: every scale x scale block one colour, and one pixel of each equal to Graphics/bg.bmp's."""
+    around it: every scale x scale block one colour, and one pixel of each equal to Graphics/bg.bmp's
+    (rows of the picture in skip_rows are passed over)."""
     def check(shot):
         if (shot.width, shot.height) != (width, height):
             return "the window shows %dx%d pixels, not %dx%d" % (shot.width, shot.height, width, height)
         if x0 and (harness.pixel(shot, 0, 0), harness.pixel(shot, width - 1, height - 1)) != ((0, 0, 0),) * 2:
             return "the corners of the screen, outside the picture, are not black"
-        for y in range(SCREEN_H):
+        for y in (y for y in range(SCREEN_H) if y not in skip_rows):
             line = harness.row(shot, y0 + y * scale, x0, x0 + SCREEN_W * scale)
             wanted = b"".join(harness.row(title, y)[i:i + 3] * scale for i in range(0, SCREEN_W * 3, 3))
             if line != wanted or any(harness.row(shot, y0 + y * scale + k, x0, x0 + SCREEN_W * scale) != line
@@ -412,6 +414,95 @@ def scenario_pause(args, sessions):
     return "P, and then losing the keyboard, froze the dimmed match under the pause line for a second; P set it moving"
 
 
+PAUSE_LINE_ROWS = range(225, 281)   # the rows of the picture that the pause line may cross
+SKIPPED = 77                        # CTest's mark of a test that could not run here
+
+
+def whole_scale(width, height):
+    """The largest whole-number scale at which the 600x500 picture fits width x height; at least 1."""
+    return max([1] + [k for k in range(2, 9) if SCREEN_W * k <= width and SCREEN_H * k <= height])
+
+
+def whole_in_window(picture, output_scale, skip_rows=range(0), size=None):
+    """On sway: the window (of the given size in the output's logical pixels, when size is given)
+    shows the picture whole at the largest whole-number scale that fits it, centred on black, each
+    pixel an exact block of that scale times the output's."""
+    def check(node, screenshot_of):
+        x, y, w, h = harness.content_rect(node)
+        if size is not None and (w, h) != size:
+            return "the window is %dx%d, not %dx%d" % (w, h, *size)
+        k = whole_scale(w, h)
+        s = output_scale
+        shot = screenshot_of((x * s, y * s, w * s, h * s))
+        return scaled_title_check(picture, k * s, w * s, h * s, (w - SCREEN_W * k) // 2 * s, (h - SCREEN_H * k) // 2 * s,
+                                  skip_rows)(shot)
+    return check
+
+
+def full_output(title, scale, width, height):
+    """The whole output shows the title at scale, centred on black."""
+    def check(node, screenshot_of):
+        shot = screenshot_of(None)
+        return scaled_title_check(title, scale, width, height, (width - SCREEN_W * scale) // 2,
+                                  (height - SCREEN_H * scale) // 2)(shot)
+    return check
+
+
+def scenario_wayland(args, sessions):
+    why = harness.wayland_unavailable()
+    if why and os.environ.get("CI"):
+        fail("sway cannot run on CI, where scripts/setup installs it: %s" % why)
+    if why:
+        print("skipped wayland: sway cannot run here (%s)" % why)
+        sys.exit(SKIPPED)
+    title = graphics(args.root, "bg.bmp")
+    dimmed = Picture(title.width, title.height, bytes(c >> 1 for c in title.rgb))
+    said = []
+    # Tiled, as sway places every new window: the window takes its tile, and the picture sits in it
+    # at the largest whole scale; paused while the tile shrinks (thicker borders, as when another window
+    # joins it), it shows the paused picture at the new size; F11 and back give the tile back.
+    with harness.wayland_session(args.game, args.root, args.keep) as session:
+        sessions.append(session)
+        node = harness.await_wayland(session, "title in the tile", whole_in_window(title, 1))
+        tile = harness.content_rect(node)[2:]
+        if node["type"] != "con" or tile == (SCREEN_W, SCREEN_H):
+            fail("the window is not tiled: a %s of %dx%d" % (node["type"], *tile))
+        harness.wayland_key(session, "p")
+        harness.await_wayland(session, "paused in the tile", whole_in_window(dimmed, 1, PAUSE_LINE_ROWS, tile))
+        harness.swaymsg(session, "[app_id=grimvale] border pixel 150")
+        node = harness.await_wayland(session, "paused in the smaller tile", lambda node, shot_of: (
+            "the window is still %dx%d" % tile if harness.content_rect(node)[2:] == tile
+            else whole_in_window(dimmed, 1, PAUSE_LINE_ROWS)(node, shot_of)))
+        smaller = harness.content_rect(node)[2:]
+        harness.wayland_key(session, "p")
+        harness.wayland_key(session, "F11")
+        harness.await_wayland(session, "full screen", full_output(title, 2, 1920, 1080))
+        harness.wayland_key(session, "F11")
+        harness.await_wayland(session, "back in the tile", whole_in_window(title, 1, size=smaller))
+        harness.wayland_key(session, "Escape")
+        status = harness.await_exit(session)
+        if status != 0:
+            fail("Escape ended the game with status %d" % status)
+        said.append("tiled in %dx%d at %dx, paused in %dx%d at %dx, F11 to 2x on 1920x1080 and back"
+                    % (*tile, whole_scale(*tile), *smaller, whole_scale(*smaller)))
+    # Floating on a HiDPI output, as GNOME and KDE place a window: 600x500 logical pixels, each an
+    # exact 2x2 block; full screen and back alike.
+    with harness.wayland_session(args.game, args.root, args.keep, config_lines=(
+            "output HEADLESS-1 scale 2", 'for_window [app_id="grimvale"] floating enable')) as session:
+        sessions.append(session)
+        harness.await_wayland(session, "floating at output scale 2", whole_in_window(title, 2, size=(SCREEN_W, SCREEN_H)))
+        harness.wayland_key(session, "F11")
+        harness.await_wayland(session, "full screen at output scale 2", full_output(title, 2, 1920, 1080))
+        harness.wayland_key(session, "F11")
+        harness.await_wayland(session, "floating again", whole_in_window(title, 2, size=(SCREEN_W, SCREEN_H)))
+        harness.wayland_key(session, "Escape")
+        status = harness.await_exit(session)
+        if status != 0:
+            fail("Escape ended the game with status %d" % status)
+    said.append("floating at output scale 2 in exact 2x2 blocks, full screen and back alike; Escape ended both with status 0")
+    return "; ".join(said)
+
+
 SCENARIOS = {
     "startup": scenario_startup,
     "match": scenario_match,
@@ -421,6 +512,7 @@ SCENARIOS = {
     "scale_1080": scenario_scale_1080,
     "full_screen": scenario_full_screen,
     "pause": scenario_pause,
+    "wayland": scenario_wayland,
 }
 
 
