@@ -237,6 +237,28 @@ function countFrames() {
 
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
+// CPU time in ms, user and system, of every process this bench started (the browsers and their
+// helpers), from /proc: a frame's cost, which a busy machine hides less than it hides frames a second.
+function browsersCpuMs() {
+  const parent = new Map(), cpu = new Map();
+  for (const entry of fs.readdirSync('/proc')) {
+    if (!/^\d+$/.test(entry)) continue;
+    try {
+      const stat = fs.readFileSync(`/proc/${entry}/stat`, 'utf8');
+      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+      parent.set(Number(entry), Number(fields[1]));
+      cpu.set(Number(entry), (Number(fields[11]) + Number(fields[12])) * 1000 / 100);  // clock ticks of 10 ms
+    } catch { /* a process that ended meanwhile */ }
+  }
+  const ours = (pid) => {
+    for (let up = parent.get(pid), steps = 0; up && steps < 64; up = parent.get(up), steps++) if (up === process.pid) return true;
+    return false;
+  };
+  let total = 0;
+  for (const [pid, ms] of cpu) if (ours(pid)) total += ms;
+  return total;
+}
+
 // One page in one engine over `seconds`, Space held and the arrows right and left by turns, a
 // second each: on the game's page a match, started by the key 1 once the game plays.
 async function framesASecond(browser, url, game) {
@@ -251,6 +273,7 @@ async function framesASecond(browser, url, game) {
     await browser.keyUp('1');
   }
   await pause(500);
+  const cpuBefore = browsersCpuMs();
   await browser.evaluate(`(${countFrames})()`);
   await browser.keyDown('Space');
   for (let second = 0; second < seconds; second++) {
@@ -260,7 +283,8 @@ async function framesASecond(browser, url, game) {
     await browser.keyUp(arrow);
   }
   await browser.keyUp('Space');
-  return browser.evaluate('window.benchFrames()');
+  const counted = await browser.evaluate('window.benchFrames()');
+  return { ...counted, cpuPerFrame: (browsersCpuMs() - cpuBefore) / (counted.fps * seconds) };
 }
 
 // Game and floor by turns, three of each in one browser, each engine in turn: the medians.
@@ -275,9 +299,11 @@ async function gameAgainstFloor(gameUrl, floorUrl) {
         floor.push(await framesASecond(browser, floorUrl, false));
       }
       const g = median(game.map((r) => r.fps)), f = median(floor.map((r) => r.fps));
+      const cpu = (runs) => median(runs.map((r) => r.cpuPerFrame)).toFixed(1);
       console.log(`  ${browser.name.padEnd(12)} game ${g.toFixed(1)} frames a second (${game.map((r) => r.fps.toFixed(1)).join(', ')}; ` +
                   `passes a second ${game.map((r) => r.passes.toFixed(1)).join(', ')}${game.some((r) => r.paused) ? ', paused' : ''}), ` +
-                  `floor ${f.toFixed(1)} (${floor.map((r) => r.fps.toFixed(1)).join(', ')}): ${(g / f).toFixed(2)} of the floor`);
+                  `floor ${f.toFixed(1)} (${floor.map((r) => r.fps.toFixed(1)).join(', ')}): ${(g / f).toFixed(2)} of the floor; ` +
+                  `the browser's CPU a frame: game ${cpu(game)} ms, floor ${cpu(floor)} ms`);
     } finally {
       await browser.close();
     }
