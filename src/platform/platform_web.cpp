@@ -117,13 +117,7 @@ Uint8 *keyboardState(int &count) {
     return SDL_GetKeyState(nullptr);
 }
 
-// The canvas's drawing context is asked for before the emulated SDL asks for its own, which it
-// then receives: one kept in memory (willReadFrequently), not on a graphics card. Every pass draws
-// its sprites with many small copies onto it, which an engine drawing canvases through OpenGL
-// without a graphics card (WebKitGTK under a virtual display) pays a third more for at every
-// frame; the pixels and the passes are the same, and Chromium and Firefox draw it as fast.
 bool openGameWindow() {
-    EM_ASM({ Module['canvas'].getContext('2d', {willReadFrequently: true}); });
     SDL_Surface *window = SDL_SetVideoMode(pictureW, pictureH, 32, SDL_HWSURFACE);
     if (!window) return false;
     match.view.windowScale = 1;
