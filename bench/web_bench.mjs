@@ -3,17 +3,22 @@
 // half speed, the game's own time per pass (rules and drawing, timed inside the game), what a player
 // downloads, and how soon the title shows over a slow line on a slow device. Then with the CPU
 // slowed 6x: by keyboard in a desktop window, by touch on a phone with two fingers held, and how
-// many passes a touch on Fire waits before a pass shows it.
+// many passes a touch on Fire waits before a pass shows it. Last, in Chromium, Firefox ESR and
+// WebKitGTK, display frames a second of the game in a match with keys held against its floor
+// (bench/floor.html: a new 600x500 picture at 60 Hz on a canvas enlarged as the game's is).
 //
-// Usage: node bench/web_bench.mjs --site build-web     environment: MATCH_SECONDS (10)
+// Usage: node --experimental-websocket bench/web_bench.mjs --site build-web [--floor]
+//   --floor: the engines and their floors only      environment: MATCH_SECONDS (10)
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import zlib from 'node:zlib';
 import { parseArgs } from 'node:util';
 import * as site from '../tests/web/site.mjs';
+import { engines } from './web_engines.mjs';
 
-const { values } = parseArgs({ options: { site: { type: 'string', default: 'build-web' } } });
+const { values } = parseArgs({ options: { site: { type: 'string', default: 'build-web' },
+                                          floor: { type: 'boolean', default: false } } });
 const seconds = Number(process.env.MATCH_SECONDS || 10);
 
 // Replaces the display's frames with timer frames at hz (0: the browser's own), and logs the game's
@@ -214,9 +219,124 @@ async function titleOverSlowLine(url) {
   return ms;
 }
 
+// Counts the page's display frames from now on, and the game's passes where there is a game;
+// window.benchFrames() reads both as rates a second, and whether the game is paused.
+function countFrames() {
+  const game = window.Module && window.Module._grimvalePassesRun ? window.Module : null;
+  const passes = () => (game ? game._grimvalePassesRun() : 0);
+  const counted = { frames: 0, t0: performance.now(), p0: passes() };
+  const step = () => { counted.frames += 1; requestAnimationFrame(step); };
+  requestAnimationFrame(step);
+  window.benchFrames = () => {
+    const seconds = (performance.now() - counted.t0) / 1000;
+    return { fps: counted.frames / seconds, passes: (passes() - counted.p0) / seconds,
+             paused: game ? game._grimvalePaused() : 0 };
+  };
+  return true;
+}
+
+const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// CPU time in ms, user and system, of every process this bench started (the browsers and their
+// helpers), from /proc: a frame's cost, which a busy machine hides less than it hides frames a second.
+function browsersCpuMs() {
+  const parent = new Map(), cpu = new Map();
+  for (const entry of fs.readdirSync('/proc')) {
+    if (!/^\d+$/.test(entry)) continue;
+    try {
+      const stat = fs.readFileSync(`/proc/${entry}/stat`, 'utf8');
+      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+      parent.set(Number(entry), Number(fields[1]));
+      cpu.set(Number(entry), (Number(fields[11]) + Number(fields[12])) * 1000 / 100);  // clock ticks of 10 ms
+    } catch { /* a process that ended meanwhile */ }
+  }
+  const ours = (pid) => {
+    for (let up = parent.get(pid), steps = 0; up && steps < 64; up = parent.get(up), steps++) if (up === process.pid) return true;
+    return false;
+  };
+  let total = 0;
+  for (const [pid, ms] of cpu) if (ours(pid)) total += ms;
+  return total;
+}
+
+// One page in one engine over `seconds`, Space held and the arrows right and left by turns, a
+// second each: on the game's page a match, started by the key 1 once the game plays.
+async function framesASecond(browser, url, game) {
+  await browser.goto(url);
+  if (game) {
+    for (let tries = 0; !(await browser.evaluate("document.getElementById('status').textContent")).startsWith('Playing'); tries++) {
+      if (tries > 400) throw new Error(`${browser.name}: the game did not start`);
+      await pause(50);
+    }
+    await browser.keyDown('1');
+    await pause(100);
+    await browser.keyUp('1');
+  }
+  await pause(500);
+  const cpuBefore = browsersCpuMs();
+  await browser.evaluate(`(${countFrames})()`);
+  await browser.keyDown('Space');
+  for (let second = 0; second < seconds; second++) {
+    const arrow = second % 2 === 0 ? 'ArrowRight' : 'ArrowLeft';
+    await browser.keyDown(arrow);
+    await pause(1000);
+    await browser.keyUp(arrow);
+  }
+  await browser.keyUp('Space');
+  const counted = await browser.evaluate('window.benchFrames()');
+  return { ...counted, cpuPerFrame: (browsersCpuMs() - cpuBefore) / (counted.fps * seconds) };
+}
+
+// Game and floor by turns, three of each in one browser, each engine in turn: the medians.
+async function gameAgainstFloor(gameUrl, floorUrl) {
+  const median = (list) => list.slice().sort((a, b) => a - b)[Math.floor(list.length / 2)];
+  for (const start of Object.values(engines)) {
+    const browser = await start();
+    try {
+      const game = [], floor = [];
+      for (let run = 0; run < 3; run++) {
+        game.push(await framesASecond(browser, gameUrl, true));
+        floor.push(await framesASecond(browser, floorUrl, false));
+      }
+      const g = median(game.map((r) => r.fps)), f = median(floor.map((r) => r.fps));
+      const cpu = (runs) => median(runs.map((r) => r.cpuPerFrame)).toFixed(1);
+      console.log(`  ${browser.name.padEnd(12)} game ${g.toFixed(1)} frames a second (${game.map((r) => r.fps.toFixed(1)).join(', ')}; ` +
+                  `passes a second ${game.map((r) => r.passes.toFixed(1)).join(', ')}${game.some((r) => r.paused) ? ', paused' : ''}), ` +
+                  `floor ${f.toFixed(1)} (${floor.map((r) => r.fps.toFixed(1)).join(', ')}): ${(g / f).toFixed(2)} of the floor; ` +
+                  `the browser's CPU a frame: game ${cpu(game)} ms, floor ${cpu(floor)} ms`);
+    } finally {
+      await browser.close();
+    }
+  }
+}
+
+// The floor page, served beside the game's layout.js.
+async function serveFloor() {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'grimvale-floor-'));
+  fs.copyFileSync(new URL('floor.html', import.meta.url), path.join(folder, 'floor.html'));
+  fs.copyFileSync(path.join(values.site, 'layout.js'), path.join(folder, 'layout.js'));
+  const server = await site.serve(folder);
+  return { url: `${server.url}floor.html`, close: async () => { await server.close(); fs.rmSync(folder, { recursive: true }); } };
+}
+
+async function floorSection(gameUrl) {
+  const floor = await serveFloor();
+  try {
+    console.log(`\nDisplay frames a second over a match of ${seconds} s with keys held, the game against its floor (medians of 3, by turns):`);
+    await gameAgainstFloor(gameUrl, floor.url);
+  } finally {
+    await floor.close();
+  }
+}
+
 console.log(`machine: ${os.cpus().length} cores, load average ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}`);
 const server = await site.serve(values.site);
 try {
+  if (values.floor) {
+    await floorSection(server.url);
+    await server.close();
+    process.exit(0);
+  }
   const kb = (n) => `${(n / 1024).toFixed(1)} KB`;
   const { files, sent } = await downloads(server.url, server.sent);
   console.log('Downloads (file, raw, gzip -9):');
@@ -247,6 +367,7 @@ try {
   console.log(`  a touch on Fire, ${seen.length} times: seen by the first pass after its event ${firstPass} times; ` +
               `frames/passes from the event to the shot on screen: ${seen.map((s) => (s ? `${s.frames}/${s.passes}` : 'never')).join(' ')}; ` +
               `event to the end of that frame: median ${percentile(ms, 50).toFixed(1)} ms, longest ${ms[ms.length - 1].toFixed(1)} ms`);
+  await floorSection(server.url);
 } finally {
   await server.close();
 }

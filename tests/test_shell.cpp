@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -107,33 +109,71 @@ TEST(FramePacer, NeverSleepsWhenLateAndRestartsAfterAStall) {
     EXPECT_EQ(frameWaitMs(wrapping, 0x00000010u), 1u) << "SDL's tick counter wrapping around changes nothing";
 }
 
-// The browser's loop: display frames at 60, 120 and 144 Hz, each arriving up to 3 ms late.
-TEST(FramePacer, HandsDisplayFramesSixtyPassesASecond) {
-    const uint32_t rates[] = {60, 120, 144};
-    for (uint32_t hz : rates) {
-        FramePacer pacer = startPacer(5000);
-        uint32_t total = 0;
-        uint32_t most = 0;
-        uint32_t framesWithout = 0;
-        for (uint32_t frame = 0; frame < 10 * hz; frame++) {
-            uint32_t now = 5000 + frame * 1000 / hz + (frame * 7919) % 4;
-            uint32_t due = passesDue(pacer, now);
-            total += due;
-            most = due > most ? due : most;
-            framesWithout += due == 0 ? 1 : 0;
+// A virtual display: frames at hz for the given seconds, each late by up to lateMs (a fixed
+// pseudo-random pattern), handed to the browser's pacer at speed percent. Counts the passes, the
+// frames with none and with two or more, and the fewest and most frames between two passes.
+namespace {
+
+struct DisplayRun {
+    uint64_t passes = 0, framesWithNone = 0, framesWithTwo = 0, most = 0;
+    uint32_t closest = 1000000, farthest = 0;
+};
+
+DisplayRun runDisplay(double hz, int32_t speed, double seconds, double lateMs) {
+    DisplayRun run;
+    const double startMs = 5000.25;
+    DisplayPacer pacer = startDisplayPacer(startMs, speed);
+    uint32_t lastPass = 0;
+    for (uint32_t frame = 0; frame < seconds * hz; frame++) {
+        double late = lateMs * static_cast<double>((frame * 7919u) % 101u) / 100;
+        uint32_t due = passesDue(pacer, startMs + frame * 1000.0 / hz + late);
+        run.passes += due;
+        run.most = std::max<uint64_t>(run.most, due);
+        run.framesWithNone += due == 0 ? 1 : 0;
+        run.framesWithTwo += due >= 2 ? 1 : 0;
+        if (due > 0 && frame > 0) run.closest = std::min(run.closest, frame - lastPass);
+        if (due > 0 && frame > 0) run.farthest = std::max(run.farthest, frame - lastPass);
+        if (due > 0) lastPass = frame;
+    }
+    return run;
+}
+
+}  // namespace
+
+// The browser's loop: at every speed and at 59.94, 60, 120 and 144 Hz, with frames up to a
+// millisecond late, each frame runs the whole or next whole number of the passes a frame it should
+// have, and the passes come as evenly spaced as the frames allow.
+TEST(FramePacer, HandsDisplayFramesTheirPassesEvenly) {
+    const double rates[] = {59.94, 60, 120, 144};
+    for (double hz : rates) {
+        for (int32_t speed = 1; speed <= 100; speed++) {
+            double perFrame = 60.0 * speed / 100 / hz;
+            DisplayRun run = runDisplay(hz, speed, 20, 1.0);
+            SCOPED_TRACE(testing::Message() << hz << " Hz, speed " << speed);
+            EXPECT_NEAR(static_cast<double>(run.passes), 20 * 60.0 * speed / 100, 1.0);
+            EXPECT_LE(run.most, static_cast<uint64_t>(std::ceil(perFrame)));
+            if (perFrame < 1) EXPECT_GE(run.closest, static_cast<uint32_t>(std::floor(1 / perFrame)));
+            if (perFrame < 1) EXPECT_LE(run.farthest, static_cast<uint32_t>(std::ceil(1 / perFrame)));
         }
-        EXPECT_NEAR(total, 600u, 1u) << hz << " Hz";
-        EXPECT_EQ(most, 1u) << hz << " Hz: never two passes in one frame";
-        EXPECT_EQ(framesWithout, 10 * hz - total) << hz << " Hz";
     }
 
-    FramePacer pacer = startPacer(0xFFFFFFF0u);
-    EXPECT_EQ(passesDue(pacer, 0xFFFFFFF0u), 1u) << "the first frame runs a pass at once";
-    EXPECT_EQ(passesDue(pacer, 0xFFFFFFF4u), 0u) << "the next is due 8 ms before its 16 ms slot";
-    EXPECT_EQ(passesDue(pacer, 0x00000000u), 1u) << "SDL's tick counter wrapping around changes nothing";
-    EXPECT_EQ(passesDue(pacer, 0x00000020u), 2u) << "a frame dropped: the late pass runs with the next";
-    EXPECT_EQ(passesDue(pacer, 0x00001000u), 1u) << "a long stall restarts the schedule, no race to catch up";
-    EXPECT_EQ(passesDue(pacer, 0x00001011u), 1u);
+    DisplayRun half = runDisplay(60, 50, 10, 1.0);
+    EXPECT_EQ(half.closest, 2u) << "half speed on a 60 Hz display: always two frames apart";
+    EXPECT_EQ(half.farthest, 2u);
+    EXPECT_EQ(half.framesWithTwo, 0u);
+
+    DisplayRun ntsc = runDisplay(59.94, 100, 50, 1.0);
+    EXPECT_EQ(ntsc.passes, 3000u) << "passes keep their exact rate on a display a little slower";
+    EXPECT_EQ(ntsc.framesWithNone, 0u);
+    EXPECT_LE(ntsc.framesWithTwo, 4u) << "the three passes the display falls behind, and no more";
+
+    DisplayPacer pacer = startDisplayPacer(1000.5);
+    EXPECT_EQ(passesDue(pacer, 1000.5), 1u) << "the first frame runs a pass at once";
+    EXPECT_EQ(passesDue(pacer, 1004.5), 0u) << "the next is due half a pass before its 16.7 ms";
+    EXPECT_EQ(passesDue(pacer, 1017.2), 1u);
+    EXPECT_EQ(passesDue(pacer, 1050.5), 2u) << "a frame dropped: the late pass runs with the next";
+    EXPECT_EQ(passesDue(pacer, 5000.0), 1u) << "a long stall restarts the schedule, no race to catch up";
+    EXPECT_EQ(passesDue(pacer, 5016.7), 1u);
 }
 
 TEST(StartUp, PlainFramebufferAndNearestScalingUnlessThePlayerChoseOtherwise) {

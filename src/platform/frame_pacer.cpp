@@ -1,6 +1,9 @@
 // Holds the main loop to its passes a second: a deadline per frame, computed from a start time.
 #include "platform/frame_pacer.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // The rate is counted in frames per 100 seconds (6000 at full speed, 4560 at 76%), so that every
@@ -30,18 +33,47 @@ uint32_t frameWaitMs(FramePacer &pacer, uint32_t nowMs) {
 }
 
 // For a loop woken by the display's frames instead of sleeping: how many passes to run now. The
-// count follows the same schedule, with each pass falling due half a pass before its deadline, so
-// that frames arriving at 60 Hz with a few milliseconds of jitter get exactly one pass each, and
-// faster displays (120, 144 Hz) get one or none. More than a stall's worth of passes due restarts
-// the schedule from now with a single pass instead of racing through the backlog.
-uint32_t passesDue(FramePacer &pacer, uint32_t nowMs) {
-    uint64_t elapsedMs = static_cast<uint32_t>(nowMs - pacer.startMs);  // safe across wrap-around
-    uint64_t dueSoFar = (elapsedMs * framesIn100s(pacer) + msIn100s / 2) / msIn100s + 1;
-    uint64_t due = dueSoFar > pacer.frames ? dueSoFar - pacer.frames : 0;
+// count follows the schedule above in fractional milliseconds, each pass falling due `lead` of a
+// pass before its exact time. The first frame runs a pass; the second, the first to tell how far
+// apart the display's frames are, sets the lead so that the due times fall midway between those
+// two frames' places in the schedule (half a pass early on a 60 Hz display at full speed, a quarter
+// at half speed). From then on a frame that lands close to a due time, where a little lateness of
+// the display would decide between a pass now and a pass with the next frame, moves the lead so
+// that the due time sits a quarter of a frame (at most a quarter of a pass) away from it on the
+// side it already lies: later frames, as regular as the display, then fall on the same side and
+// the passes keep their spacing (always two frames apart at half speed on a 60 Hz display, one
+// pass a frame at 60 Hz). The lead stays within its bounds, so the passes keep their exact number
+// a second: a display a little slower than the schedule (59.94 Hz) slides the lead to its bound
+// and then hands one frame two passes, once every thousand frames. More than a stall's worth of
+// passes due restarts the schedule from now with a single pass instead of racing through the backlog.
+DisplayPacer startDisplayPacer(double frameMs, int32_t speed) {
+    FramePacer rate = startPacer(0, speed);
+    return DisplayPacer{frameMs, frameMs, 0, 0.5, rate.speed};
+}
+
+uint32_t passesDue(DisplayPacer &pacer, double frameMs) {
+    constexpr double leastLead = 0, mostLead = 0.99;
+    double passMs = static_cast<double>(msIn100s) / (framesPerSecond * pacer.speed);
+    double interval = std::max(0.0, frameMs - pacer.lastMs);
+    double perFrame = interval / passMs;
+    bool secondFrame = pacer.passes == 1 && pacer.lastMs == pacer.startMs;
+    double halfFrame = perFrame / 2 - std::floor(perFrame / 2);  // half a frame, within a pass
+    if (secondFrame) pacer.lead = std::max(leastLead, std::min(halfFrame, mostLead));
+    pacer.lastMs = frameMs;
+    double dueSoFar = std::max(0.0, frameMs - pacer.startMs) / passMs + pacer.lead;
+    double whole = std::floor(dueSoFar);
+    uint64_t handedOut = static_cast<uint64_t>(whole) + 1;
+    uint64_t due = handedOut > pacer.passes ? handedOut - pacer.passes : 0;
     if (due > stallFrames) {
-        pacer = startPacer(nowMs, pacer.speed);
-        due = 1;
+        pacer = startDisplayPacer(frameMs, pacer.speed);
+        pacer.passes = 1;
+        return 1;
     }
-    pacer.frames += due;
+    pacer.passes += due;
+    double margin = std::min(perFrame, 1.0) / 4;
+    double phase = dueSoFar - whole;  // 0 just after a due time, near 1 just before the next
+    if (phase < margin) pacer.lead += margin - phase;
+    if (phase > 1 - margin) pacer.lead -= phase - (1 - margin);
+    pacer.lead = std::max(leastLead, std::min(pacer.lead, mostLead));
     return static_cast<uint32_t>(due);
 }

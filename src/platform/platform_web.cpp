@@ -43,12 +43,20 @@ constexpr uint32_t keptPassTimes = 1024;
 double passTimesMs[keptPassTimes];
 uint32_t passesRun = 0;
 
-FramePacer pacer;
+DisplayPacer pacer;
 bool paced = false;  // once the first display frame has started the schedule
 int32_t quit = 0;
 
-// The page's monotonic clock in whole milliseconds; SDL's ticks follow the wall clock, which may jump.
-uint32_t nowMs() { return static_cast<uint32_t>(emscripten_get_now()); }
+// The display frame's time in fractional milliseconds: the document timeline's, which is the time
+// the frame's requestAnimationFrame callbacks receive, as regular as the display; the page's own
+// monotonic clock, taken later in the frame and less evenly, where a browser has no timeline. SDL's
+// ticks are whole milliseconds and follow the wall clock, which may jump.
+double displayFrameMs() {
+    return EM_ASM_DOUBLE({
+        var time = document.timeline ? document.timeline.currentTime : null;
+        return typeof time === 'number' ? time : performance.now();
+    });
+}
 
 // The emulated SDL reports the page losing the keyboard as no event the game knows, so the frame
 // asks the page itself: the game pauses, as on the desktop, once the canvas no longer has the keys,
@@ -67,9 +75,10 @@ bool canvasHasKeyboard() {
 // pass has seen the quit, the game shuts down and the runtime exits, which tells the page (its onExit).
 // A speed chosen on the page starts a new schedule at that speed.
 void runDuePasses() {
-    if (!paced || pacer.speed != gameSpeed()) pacer = startPacer(nowMs(), gameSpeed());
+    double frameMs = displayFrameMs();
+    if (!paced || pacer.speed != gameSpeed()) pacer = startDisplayPacer(frameMs, gameSpeed());
     paced = true;
-    uint32_t due = passesDue(pacer, nowMs());
+    uint32_t due = passesDue(pacer, frameMs);
     for (uint32_t n = 0; n < due && quit == 0; n++) {
         double startMs = emscripten_get_now();
         drainEvents(quit);
@@ -135,8 +144,8 @@ void toggleFullScreen() {
 void resizeWindow(int32_t, int32_t) {}
 
 // Frames come from the browser (a rate of 0 asks for its display frames); the call unwinds main's
-// stack and the page's frames take over. The schedule starts at the first frame, so that the
-// display's frames fall midway between the moments passes fall due.
+// stack and the page's frames take over. The schedule starts at the first frame, and its second
+// sets the due times midway between the display's frames.
 void runMainLoop() { emscripten_set_main_loop(runDuePasses, 0, 1); }
 
 // For the page: holds (held 1) or releases (0) a key, named by its key constant: the arrows are 1024
