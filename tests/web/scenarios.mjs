@@ -153,6 +153,45 @@ const scenarios = {
     await screenshot(page, 'fired');
     await page.keyboard.up('Space');
     check(shot, 'no shot flies to the right of the player while the space bar is held');
+
+    // A key held while Tab, or a click beside the game, takes the keyboard is let go: back on the
+    // canvas and resumed, the officer stands still though the key was never released.
+    for (const [how, leave] of [['Tab', () => page.keyboard.press('Tab')], ['a click on the heading', () => page.click('h1')]]) {
+      await page.keyboard.down('ArrowRight');
+      await page.waitForTimeout(150);
+      await leave();
+      await eventually(async () => check(await page.evaluate(() => Module._grimvalePaused()) === 1, `${how} does not pause`));
+      await page.click('#canvas');
+      await site.holdKey(page, 'p', 100);
+      const resumed = await playerAt(page, 'swatr.bmp');
+      await page.waitForTimeout(400);
+      const later = await playerAt(page, 'swatr.bmp');
+      await page.keyboard.up('ArrowRight');
+      check(resumed && later && later.x === resumed.x, `after ${how} with the right arrow held the player walked from ${JSON.stringify(resumed)} to ${JSON.stringify(later)}`);
+    }
+
+    // A held key acts once though the browser repeats it: P pauses once, F11 switches full screen once.
+    await page.evaluate(() => {
+      window.seen = { pauses: [], toggles: 0 };
+      const toggle = Module.toggleFullScreen;
+      Module.toggleFullScreen = () => { window.seen.toggles += 1; toggle(); };
+      const watch = () => {
+        const paused = Module._grimvalePaused();
+        if (paused !== window.seen.pauses.at(-1)) window.seen.pauses.push(paused);
+        requestAnimationFrame(watch);
+      };
+      watch();
+    });
+    for (const key of ['p', 'F11']) {
+      for (let repeats = 0; repeats < 12; repeats++) {
+        await page.keyboard.down(key);
+        await page.waitForTimeout(40);
+      }
+      await page.keyboard.up(key);
+    }
+    await page.waitForTimeout(200);
+    const seen = await page.evaluate(() => window.seen);
+    check(seen.pauses.join() === '0,1' && seen.toggles === 1, `holding P and F11 paused as ${seen.pauses} and switched full screen ${seen.toggles} times`);
   },
 
   // The controls panel by keyboard alone: Tab from the game to "Controls", Enter to the fire row's

@@ -71,9 +71,6 @@ Grimvale.controls = (function () {
   var shown = false;
   var runningWhenLeft = false;  // whether the game ran when the canvas last lost the keyboard
   var resumeOnClose = false;
-  var downOnCanvas = new Map();  // DOM key code: location, keys the game saw go down and not up
-  var downInPanel = new Set();   // DOM key codes held down in the panel
-  var heldFromPanel = new Set(); // keys held when the panel closed: their repeats are kept from the game
   var chosenKey = null;          // DOM key code of the key just added, whose release must not press a button
 
   function keyList(action) {
@@ -202,16 +199,8 @@ Grimvale.controls = (function () {
     choosing = -1;
     say('');
     render();
-    // Keys held in the game when the panel opens would be let go where the game does not hear it.
-    downOnCanvas.forEach(function (location, keyCode) {
-      var up = new KeyboardEvent('keyup', { location: location });
-      Object.defineProperty(up, 'keyCode', { value: keyCode });
-      canvas.dispatchEvent(up);
-    });
-    downOnCanvas.clear();
-    downInPanel.clear();
     shown = true;
-    dialog.showModal();  // the canvas loses the keyboard here, which pauses the game
+    dialog.showModal();  // the canvas loses the keyboard here (its held keys let go), which pauses the game
     resumeOnClose = runningWhenLeft;
   }
 
@@ -221,28 +210,16 @@ Grimvale.controls = (function () {
     shown = false;
     choosing = -1;
     if (dialog.open) dialog.close();
-    heldFromPanel = new Set(downInPanel);
     if (!running) return;
     canvas.focus();
     if (resumeOnClose) Module.keyboardLost = false;
     if (resumeOnClose && Module._grimvalePaused() === 1) Module._grimvaleTogglePause();
   }
 
+  // A key still held from the panel when it closes (Escape above all, which would end the game) only
+  // repeats on the canvas, and repeats never reach the game (input.js).
   canvas.addEventListener('blur', function () {
     runningWhenLeft = running && Module._grimvalePaused() === 0;
-    heldFromPanel.clear();
-  });
-  // Registered before the game's own listeners, so that a key still held from the panel (Escape
-  // above all, which would end the game) repeats and is let go without the game hearing it.
-  canvas.addEventListener('keydown', function (event) {
-    var fromPanel = event.repeat && heldFromPanel.has(event.keyCode);
-    if (!event.repeat) heldFromPanel.delete(event.keyCode);
-    if (fromPanel) event.stopImmediatePropagation();
-    else downOnCanvas.set(event.keyCode, event.location);
-  });
-  canvas.addEventListener('keyup', function (event) {
-    downOnCanvas.delete(event.keyCode);
-    if (heldFromPanel.delete(event.keyCode)) event.stopImmediatePropagation();
   });
 
   opener.addEventListener('mousedown', function (event) { event.preventDefault(); });
@@ -273,7 +250,6 @@ Grimvale.controls = (function () {
   // Every key pressed in the panel stays in it. Escape closes it; while an action waits for its key,
   // the next key pressed (Tab excepted, which moves on) is added to it.
   dialog.addEventListener('keydown', function (event) {
-    downInPanel.add(event.keyCode);
     event.stopPropagation();
     var key = sdlKey(event);
     if (key === ESCAPE) {
@@ -293,7 +269,6 @@ Grimvale.controls = (function () {
   });
   dialog.addEventListener('keyup', function (event) {
     event.stopPropagation();
-    downInPanel.delete(event.keyCode);
     if (event.keyCode === chosenKey) event.preventDefault();
     if (event.keyCode === chosenKey) chosenKey = null;
   });
