@@ -244,6 +244,19 @@ const scenarios = {
     await page.keyboard.press('Escape');
     check(await fires('Space'), 'after "Default keys" the space bar does not fire');
     check(!await fires('Enter'), 'after "Default keys" Enter still fires');
+
+    // The page names keys as the emulated SDL does, for every key code and side of the keyboard.
+    const differ = await page.evaluate(() => {
+      const wrong = [];
+      for (let keyCode = 0; keyCode < 256; keyCode++) {
+        for (const location of [0, 1, 2, 3]) {
+          const event = { keyCode, location };
+          if (Grimvale.controls.sdlKey(event) !== SDL.lookupKeyCodeForEvent(event)) wrong.push(keyCode + '@' + location);
+        }
+      }
+      return wrong;
+    });
+    check(differ.length === 0, `the page's key table differs from the emulated SDL's at ${differ.join(', ')}`);
   },
 
   // Escape ends the game and says so; "Play again" starts a new one from the title picture.
