@@ -245,6 +245,24 @@ const scenarios = {
     check(await fires('Space'), 'after "Default keys" the space bar does not fire');
     check(!await fires('Enter'), 'after "Default keys" Enter still fires');
 
+    // Keys chosen with the mouse: the key line names them, and a key two actions share is said and
+    // does both.
+    const keyLine = () => page.textContent('#keys');
+    check(await keyLine() === '1 start the match · arrows walk · Space fires · 1 to 4 pick a weapon · P pauses · Esc quits',
+          `with the default keys the key line says "${await keyLine()}"`);
+    const bind = async (action, key) => {
+      if (!await page.locator('#controls').evaluate((panel) => panel.open)) await page.click('text=Controls');
+      await page.locator('#controls tr', { hasText: action }).locator('.add').click();
+      await page.keyboard.press(key);
+      return page.textContent('#controls-said');
+    };
+    await bind('Walk up', 'w');
+    const clash = await bind('Fire', 'p');
+    check(clash === 'P added to Fire. P is also a key for Pause: it does both.', `binding P to fire says "${clash}"`);
+    await page.keyboard.press('Escape');
+    check(await keyLine() === '1 start the match · W, Down arrow, Left arrow, Right arrow walk up, down, left, right · P fires · 1 to 4 pick a weapon · P pauses · Esc quits',
+          `with W and P chosen the key line says "${await keyLine()}"`);
+
     // The page names keys as the emulated SDL does, for every key code and side of the keyboard.
     const differ = await page.evaluate(() => {
       const wrong = [];

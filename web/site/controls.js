@@ -62,6 +62,7 @@ Grimvale.controls = (function () {
   var dialog = document.getElementById('controls');
   var rows = document.getElementById('controls-actions');
   var said = document.getElementById('controls-said');
+  var keyLine = document.getElementById('keys');
   var speedButtons = Array.prototype.slice.call(document.querySelectorAll('#controls-speed button'));
 
   var running = false;
@@ -85,6 +86,22 @@ Grimvale.controls = (function () {
     } catch (refused) { /* storage turned off: the choice lasts this visit */ }
   }
 
+  function keysOr(action) { return keyList(action).map(keyName).join(' or '); }
+
+  // The page's key line names the keys in force, in the words of the default line where they are the defaults.
+  function showKeys() {
+    var walk = [0, 1, 2, 3], weapons = [5, 6, 7, 8];
+    var chosen = function (group) { return group.some(function (action) { return own[actions[action][0]]; }); };
+    keyLine.textContent = [
+      keysOr(5) + ' start the match',
+      chosen(walk) ? walk.map(keysOr).join(', ') + ' walk up, down, left, right' : 'arrows walk',
+      keysOr(4) + ' fires',
+      chosen(weapons) ? weapons.map(keysOr).join(', ') + ' pick a weapon' : '1 to 4 pick a weapon',
+      keysOr(9) + ' pauses',
+      'Esc quits',
+    ].join(' · ');
+  }
+
   function render() {
     rows.querySelectorAll('tr').forEach(function (row, action) {
       var name = actions[action][0];
@@ -96,9 +113,20 @@ Grimvale.controls = (function () {
     speedButtons.forEach(function (button) {
       button.setAttribute('aria-pressed', String(Number(button.value) === speed));
     });
+    showKeys();
   }
 
   function say(text) { said.textContent = text; }
+
+  // A key that two actions share does both; the binding holds, and the panel says so.
+  function clashes(action) {
+    return keyList(action).map(function (key) {
+      var others = actions.filter(function (row, other) { return other !== action && keyList(other).indexOf(key) >= 0; });
+      if (others.length === 0) return '';
+      return ' ' + keyName(key) + ' is also a key for ' + others.map(function (row) { return row[1]; }).join(' and ') +
+             ': it does ' + (others.length > 1 ? 'all of them.' : 'both.');
+    }).join('');
+  }
 
   function addKey(action, key) {
     var name = actions[action][0];
@@ -108,7 +136,7 @@ Grimvale.controls = (function () {
     else if (Module._grimvaleAddActionKey(action, key) !== 1) say(keyName(key) + ' cannot be added to ' + label + ' (8 keys at most).');
     else {
       own[name] = keyList(action);
-      say(keyName(key) + ' added to ' + label + '.');
+      say(keyName(key) + ' added to ' + label + '.' + clashes(action));
       keep();
     }
     render();
@@ -118,7 +146,7 @@ Grimvale.controls = (function () {
     choosing = -1;
     Module._grimvaleClearAction(action);
     delete own[actions[action][0]];
-    say(actions[action][1] + ' has its default keys again.');
+    say(actions[action][1] + ' has its default keys again.' + clashes(action));
     keep();
     render();
   }
@@ -184,6 +212,7 @@ Grimvale.controls = (function () {
       apply({ speed: 100, keys: {} });
       keep();
     }
+    render();
     opener.hidden = false;
   }
 
