@@ -262,6 +262,26 @@ const scenarios = {
     await page.keyboard.press('Escape');
     check(await keyLine() === '1 start the match · W, Down arrow, Left arrow, Right arrow walk up, down, left, right · P fires · 1 to 4 pick a weapon · P pauses · Esc quits',
           `with W and P chosen the key line says "${await keyLine()}"`);
+    // The stored choice read field by field: an action or field of a later build kept as it was, a
+    // key past 32 bits (2^32 + 119 would wrap round to W) refused alone, a record far too large
+    // refused whole; each with one warning.
+    const warnings = [];
+    page.on('console', (message) => { if (message.text().startsWith('The stored controls')) warnings.push(message.text()); });
+    const later = { speed: 75, keys: { fire: [13], up: [2 ** 32 + 119], reload: [114] }, volume: 3 };
+    for (const stored of [JSON.stringify(later), JSON.stringify({ speed: 75, keys: { fire: Array(1e6).fill(13) } })]) {
+      await page.evaluate((record) => localStorage.setItem('grimvale.controls', record), stored);
+      warnings.length = 0;
+      await openGame(page, url);
+      const read = await page.evaluate(() => [document.querySelector('#controls-speed [aria-pressed="true"]').value,
+                                              Module._grimvaleActionKey(0, 0), Module._grimvaleActionKey(4, 0),
+                                              JSON.parse(localStorage.getItem('grimvale.controls'))]);
+      const whole = stored.length < 1000;
+      check(warnings.length === 1 && warnings[0].includes(whole ? 'for up' : 'characters'), `reading ${stored.slice(0, 80)} warned ${JSON.stringify(warnings)}`);
+      check(read[0] === (whole ? '75' : '100') && read[1] === 1106 && read[2] === (whole ? 13 : 32),
+            `from ${stored.slice(0, 80)} the speed is ${read[0]}, up ${read[1]}, fire ${read[2]}`);
+      check(!whole || JSON.stringify(read[3]) === JSON.stringify({ volume: 3, speed: 75, keys: { reload: [114], fire: [13] } }),
+            `the record stored again is ${JSON.stringify(read[3])}`);
+    }
 
     // The page names keys as the emulated SDL does, for every key code and side of the keyboard.
     const differ = await page.evaluate(() => {

@@ -80,9 +80,14 @@ Grimvale.controls = (function () {
     return keys;
   }
 
+  // What a later build stored beside this one's choices (fields, actions) is written back as it was.
+  var later = { fields: {}, keys: {} };
+  var largestRecord = 8192;  // characters: every action with its 8 keys takes about 1000
+
   function keep() {
+    var record = Object.assign({}, later.fields, { speed: speed, keys: Object.assign({}, later.keys, own) });
     try {
-      localStorage.setItem(storageName, JSON.stringify({ speed: speed, keys: own }));
+      localStorage.setItem(storageName, JSON.stringify(record));
     } catch (refused) { /* storage turned off: the choice lasts this visit */ }
   }
 
@@ -168,48 +173,53 @@ Grimvale.controls = (function () {
     render();
   }
 
-  // Why the stored choice cannot be used, or '' when it can: { speed, keys: { action: [key, ...] } }.
-  function problemWith(choice) {
-    var record = function (value) { return value !== null && typeof value === 'object' && !Array.isArray(value); };
-    if (!record(choice) || Object.keys(choice).sort().join() !== 'keys,speed') return 'not a record of keys and speed';
-    if (speeds.indexOf(choice.speed) < 0) return 'no such speed: ' + JSON.stringify(choice.speed);
-    if (!record(choice.keys)) return 'the keys are not a record';
-    var names = actions.map(function (row) { return row[0]; });
-    var wrong = Object.keys(choice.keys).filter(function (name) {
-      var keys = choice.keys[name];
-      return names.indexOf(name) < 0 || !Array.isArray(keys) || keys.length === 0 || keys.indexOf(TAB) >= 0 ||
-             !keys.every(Number.isInteger);
-    });
-    return wrong.length > 0 ? 'unknown action or keys: ' + wrong.join(', ') : '';
-  }
+  function isRecord(value) { return value !== null && typeof value === 'object' && !Array.isArray(value); }
 
-  // Puts the choice into effect; false, with the default keys in effect, when the game refuses a key.
-  function apply(choice) {
+  // A key as stored: a whole number the game's 32-bit key constants can hold (a larger one would wrap
+  // round to another key), and not Tab, which is the page's.
+  function storableKey(key) { return Number.isInteger(key) && key > 0 && key <= 0x7fffffff && key !== TAB; }
+
+  // Puts the stored record into effect as far as it can be read, { speed, keys: { action: [key, ...] } }:
+  // each action's keys and the speed stand or fall alone, and fields or actions this build does not
+  // know are kept for the build that wrote them. Says in problems what was refused.
+  function apply(record, problems) {
     Module._grimvaleDefaultKeys();
-    var taken = actions.every(function (row, action) {
-      return (choice.keys[row[0]] || []).every(function (key) { return Module._grimvaleAddActionKey(action, key) === 1; });
-    });
-    if (!taken) Module._grimvaleDefaultKeys();
     own = {};
-    actions.forEach(function (row, action) { if (taken && choice.keys[row[0]]) own[row[0]] = keyList(action); });
-    speed = Module._grimvaleSetSpeed(choice.speed);
-    return taken;
+    speed = Module._grimvaleSetSpeed(100);
+    var names = actions.map(function (row) { return row[0]; });
+    Object.keys(record).forEach(function (field) {
+      if (field !== 'speed' && field !== 'keys') later.fields[field] = record[field];
+    });
+    if ('speed' in record && speeds.indexOf(record.speed) < 0) problems.push('no such speed: ' + JSON.stringify(record.speed));
+    else if ('speed' in record) speed = Module._grimvaleSetSpeed(record.speed);
+    if ('keys' in record && !isRecord(record.keys)) problems.push('the keys are not a record');
+    var keys = isRecord(record.keys) ? record.keys : {};
+    Object.keys(keys).forEach(function (name) {
+      var action = names.indexOf(name), list = keys[name];
+      if (action < 0) later.keys[name] = list;
+      if (action < 0) return;
+      var usable = Array.isArray(list) && list.length > 0 && list.every(storableKey) &&
+                   list.every(function (key) { return Module._grimvaleAddActionKey(action, key) === 1; });
+      if (usable) own[name] = keyList(action);
+      else Module._grimvaleClearAction(action);
+      if (!usable) problems.push('keys the game does not take for ' + name + ': ' + JSON.stringify(list));
+    });
   }
 
-  // Once the game runs: the stored choice, if any, in effect; one that cannot be read gives way to
-  // the defaults, stored in its place.
+  // Once the game runs: the stored choice, if any, in effect. What cannot be read gives way to the
+  // defaults, said in one warning, and the record is stored again as it is now in effect.
   function start() {
     running = true;
-    var stored = null, choice = null, problem = '';
+    var stored = null, record = null, problems = [];
     try { stored = localStorage.getItem(storageName); } catch (refused) { /* nothing kept */ }
-    if (stored !== null) {
-      try { choice = JSON.parse(stored); } catch (error) { problem = 'not JSON'; }
-      problem = problem || problemWith(choice);
-      if (!problem && !apply(choice)) problem = 'a key the game does not take';
+    if (stored !== null && stored.length > largestRecord) problems.push('more than ' + largestRecord + ' characters');
+    else if (stored !== null) {
+      try { record = JSON.parse(stored); } catch (error) { problems.push('not JSON'); }
     }
-    if (problem) {
-      console.warn('The stored controls could not be read (' + problem + '): the default keys and speed are used.');
-      apply({ speed: 100, keys: {} });
+    if (stored !== null && problems.length === 0 && !isRecord(record)) problems.push('not a record of keys and speed');
+    apply(isRecord(record) ? record : {}, problems);
+    if (problems.length > 0) {
+      console.warn('The stored controls could not all be read (' + problems.join('; ') + '): the defaults stand in for what was refused.');
       keep();
     }
     render();
