@@ -245,8 +245,9 @@ const scenarios = {
     check(await fires('Space'), 'after "Default keys" the space bar does not fire');
     check(!await fires('Enter'), 'after "Default keys" Enter still fires');
 
-    // Keys chosen with the mouse: the key line names them, and a key two actions share is said and
-    // does both.
+    // Keys chosen with the mouse: the key line names them, a key two actions share is said and does
+    // both, and with Enter bound to full screen or to pause, Alt+Enter switches full screen once and
+    // pauses nothing.
     const keyLine = () => page.textContent('#keys');
     check(await keyLine() === '1 start the match · arrows walk · Space fires · 1 to 4 pick a weapon · P pauses · Esc quits',
           `with the default keys the key line says "${await keyLine()}"`);
@@ -262,6 +263,23 @@ const scenarios = {
     await page.keyboard.press('Escape');
     check(await keyLine() === '1 start the match · W, Down arrow, Left arrow, Right arrow walk up, down, left, right · P fires · 1 to 4 pick a weapon · P pauses · Esc quits',
           `with W and P chosen the key line says "${await keyLine()}"`);
+    await page.evaluate(() => {
+      window.toggles = 0;
+      const toggle = Module.toggleFullScreen;
+      Module.toggleFullScreen = () => { window.toggles += 1; toggle(); };
+    });
+    for (const action of ['Full screen', 'Pause']) {
+      await bind(action, 'Enter');
+      await page.keyboard.press('Escape');
+      await eventually(async () => check(await page.evaluate(() => Module._grimvalePaused()) === 0, 'closing the panel leaves the game paused'));
+      const before = await page.evaluate(() => window.toggles);
+      await page.keyboard.press('Alt+Enter');
+      await page.waitForTimeout(300);
+      const after = await page.evaluate(() => [window.toggles, Module._grimvalePaused()]);
+      check(after[0] === before + 1 && after[1] === 0, `with Enter bound to ${action} Alt+Enter switched full screen ${after[0] - before} times and paused ${after[1]}`);
+      await page.evaluate(() => document.fullscreenElement && document.exitFullscreen());
+    }
+
     // The stored choice read field by field: an action or field of a later build kept as it was, a
     // key past 32 bits (2^32 + 119 would wrap round to W) refused alone, a record far too large
     // refused whole; each with one warning.
