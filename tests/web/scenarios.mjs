@@ -96,6 +96,9 @@ const scenarios = {
     await checkTitle(page, 'on the title screen');
     check(await page.evaluate(() => document.activeElement.id) === 'canvas', 'the canvas does not have the keyboard');
     check(await page.evaluate(() => getComputedStyle(document.getElementById('canvas')).imageRendering) === 'pixelated', 'the canvas is smoothed');
+    const named = await page.getByRole('application', { name: 'Grimvale game' }).evaluate((canvas) =>
+      [canvas.id, document.getElementById(canvas.getAttribute('aria-describedby')).id, getComputedStyle(canvas).outlineStyle]);
+    check(named.join() === 'canvas,keys,solid', `the game's canvas, its description and its focus ring: ${named}`);
 
     await page.setViewportSize({ width: 1400, height: 1200 });
     await page.waitForTimeout(200);
@@ -118,10 +121,16 @@ const scenarios = {
       check(dimmed > 0.9 * site.SCREEN_W * site.SCREEN_H, `with the keyboard elsewhere only ${dimmed} pixels dimmed`);
     });
     await screenshot(page, 'paused');
+    await eventually(async () => check((await site.statusText(page)).startsWith('Paused: the keyboard went elsewhere.'),
+                                       `with the keyboard elsewhere the status line says "${await site.statusText(page)}"`));
     await page.click('#canvas');
     check(await page.evaluate(() => document.activeElement.id) === 'canvas', 'a click does not give the canvas the keyboard');
     await site.holdKey(page, 'p', 100);
     await eventually(() => checkTitle(page, 'after the pause'));
+    await site.holdKey(page, 'p', 100);
+    await eventually(async () => check(await site.statusText(page) === 'Paused with P. Press P to play on.', `after P the status line says "${await site.statusText(page)}"`));
+    await site.holdKey(page, 'p', 100);
+    await eventually(async () => check(await site.statusText(page) === 'Playing again.', `after P again the status line says "${await site.statusText(page)}"`));
 
     // The full-screen button takes the game's part of the page full screen, the keyboard staying put.
     await page.click('#fullscreen');
@@ -138,6 +147,7 @@ const scenarios = {
     await openGame(page, url);
     await startMatch(page);
     await screenshot(page, 'arena');
+    check(await site.statusText(page) === 'Playing: the match has started.', `in the match the status line says "${await site.statusText(page)}"`);
     const start = await playerAt(page, 'swatr.bmp');
     check(start && start.x === PLAYER_START.x && start.y === PLAYER_START.y,
           `the player is not at his start facing right: ${JSON.stringify(start)}`);
@@ -156,7 +166,10 @@ const scenarios = {
 
     // A key held while Tab, or a click beside the game, takes the keyboard is let go: back on the
     // canvas and resumed, the officer stands still though the key was never released.
+    // Each in a new game, before the enemy comes near.
     for (const [how, leave] of [['Tab', () => page.keyboard.press('Tab')], ['a click on the heading', () => page.click('h1')]]) {
+      await openGame(page, url);
+      await startMatch(page);
       await page.keyboard.down('ArrowRight');
       await page.waitForTimeout(150);
       await leave();
@@ -208,6 +221,8 @@ const scenarios = {
       throw new Error(`Tab never reaches "${label}"`);
     };
     await focusByTab('Controls');
+    await eventually(async () => check((await site.statusText(page)).startsWith('Paused: the keyboard went elsewhere.'),
+                                       `after Tab the status line says "${await site.statusText(page)}"`));
     await page.keyboard.press('Enter');
     await focusByTab('Add a key to Fire');
     await page.keyboard.press('Enter');
@@ -220,7 +235,7 @@ const scenarios = {
     check(await page.evaluate(() => document.activeElement.id) === 'canvas', 'closing the panel leaves the keyboard off the canvas');
     const passes = await page.evaluate(() => Module._grimvalePassesRun());
     await eventually(async () => check(await page.evaluate(() => Module._grimvalePassesRun()) > passes + 5, 'the game stays paused after the panel'));
-    check((await site.statusText(page)).startsWith('Playing'), `Escape in the panel ended the game: ${await site.statusText(page)}`);
+    check(await site.statusText(page) === 'Playing again.', `after the panel closed the status line says "${await site.statusText(page)}"`);
 
     // A shot of the player's is told by the ammunition it costs on the heads-up line: the enemy's
     // shots, which fly past the player as well once it comes near, cost none.
@@ -393,6 +408,16 @@ const scenarios = {
       await touch('touchMove', [await site.centreOf(page, 'Up', 2)]);
       await eventually(async () => check(await playerAt(page, 'swatu.bmp'), `at ${size} sliding to Up does not turn the player up`));
       await touch('touchEnd', []);
+
+      // A click alone, as an assistive technology makes it, picks the Thompson: the weapon's name changes.
+      const weaponName = async () => {
+        const shown = await site.canvasPixels(page);
+        return Array.from({ length: 20 }, (_, row) => shown.data.subarray(((478 + row) * site.SCREEN_W + 250) * 4,
+                                                                           ((478 + row) * site.SCREEN_W + 440) * 4).join()).join();
+      };
+      const colt = await weaponName();
+      await page.locator('#weapons [data-key="3"]').evaluate((button) => button.click());
+      await eventually(async () => check(await weaponName() !== colt, `at ${size} a click on the Thompson does not pick it`));
 
       // On the picture and on the status line below or beside it.
       const status = await page.locator('#status').boundingBox();

@@ -322,5 +322,8 @@ Grimvale.controls = (function () {
   // than the screen.
   dialog.addEventListener('touchmove', function (event) { event.stopPropagation(); });
 
-  return { start: start, stop: stop, sdlKey: sdlKey, keyName: keyName };
+  // Whether the panel is open; the keys of an action in force, by its number, as the key line names them.
+  function isOpen() { return shown; }
+
+  return { start: start, stop: stop, sdlKey: sdlKey, keyName: keyName, isOpen: isOpen, keysOf: keysOr };
 })();

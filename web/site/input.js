@@ -62,14 +62,23 @@ Grimvale.input = (function () {
 
   // Pauses or resumes as the key P does. The canvas takes the keyboard first, since the game pauses
   // again at once without it.
+  var asked = false;  // whether togglePause was called since pauseAsked last answered
   function togglePause() {
     if (!running) return;
     Module.canvas.focus();
     Module._grimvaleTogglePause();
+    asked = true;
+  }
+
+  // Whether the page's pause button paused or resumed the game since the last time this was asked.
+  function pauseAsked() {
+    var was = asked;
+    asked = false;
+    return was;
   }
 
   function matchStarted() { return running && Module._grimvaleMatchStarted() === 1; }
 
   return { names: names, hold: hold, releaseAll: releaseAll, isHeld: isHeld, setRunning: setRunning,
-           togglePause: togglePause, matchStarted: matchStarted };
+           togglePause: togglePause, pauseAsked: pauseAsked, matchStarted: matchStarted };
 })();
