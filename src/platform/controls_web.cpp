@@ -10,8 +10,6 @@
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE int32_t grimvaleActionCount() { return actionCount; }
-
 // The key the action uses at n, counting from 0: its own keys, or its defaults while it has none;
 // -1 past the last or for no such action.
 EMSCRIPTEN_KEEPALIVE int32_t grimvaleActionKey(int32_t action, int32_t n) {
@@ -35,6 +33,4 @@ EMSCRIPTEN_KEEPALIVE int32_t grimvaleSetSpeed(int32_t percent) {
     setGameSpeed(percent);
     return gameSpeed();
 }
-
-EMSCRIPTEN_KEEPALIVE int32_t grimvaleSpeed() { return gameSpeed(); }
 }

@@ -96,6 +96,9 @@ const scenarios = {
     await checkTitle(page, 'on the title screen');
     check(await page.evaluate(() => document.activeElement.id) === 'canvas', 'the canvas does not have the keyboard');
     check(await page.evaluate(() => getComputedStyle(document.getElementById('canvas')).imageRendering) === 'pixelated', 'the canvas is smoothed');
+    const named = await page.getByRole('application', { name: 'Grimvale game' }).evaluate((canvas) =>
+      [canvas.id, document.getElementById(canvas.getAttribute('aria-describedby')).id, getComputedStyle(canvas).outlineStyle]);
+    check(named.join() === 'canvas,keys,solid', `the game's canvas, its description and its focus ring: ${named}`);
 
     await page.setViewportSize({ width: 1400, height: 1200 });
     await page.waitForTimeout(200);
@@ -118,10 +121,16 @@ const scenarios = {
       check(dimmed > 0.9 * site.SCREEN_W * site.SCREEN_H, `with the keyboard elsewhere only ${dimmed} pixels dimmed`);
     });
     await screenshot(page, 'paused');
+    await eventually(async () => check((await site.statusText(page)).startsWith('Paused: the keyboard went elsewhere.'),
+                                       `with the keyboard elsewhere the status line says "${await site.statusText(page)}"`));
     await page.click('#canvas');
     check(await page.evaluate(() => document.activeElement.id) === 'canvas', 'a click does not give the canvas the keyboard');
     await site.holdKey(page, 'p', 100);
     await eventually(() => checkTitle(page, 'after the pause'));
+    await site.holdKey(page, 'p', 100);
+    await eventually(async () => check(await site.statusText(page) === 'Paused with P. Press P to play on.', `after P the status line says "${await site.statusText(page)}"`));
+    await site.holdKey(page, 'p', 100);
+    await eventually(async () => check(await site.statusText(page) === 'Playing again.', `after P again the status line says "${await site.statusText(page)}"`));
 
     // The full-screen button takes the game's part of the page full screen, the keyboard staying put.
     await page.click('#fullscreen');
@@ -138,6 +147,7 @@ const scenarios = {
     await openGame(page, url);
     await startMatch(page);
     await screenshot(page, 'arena');
+    check(await site.statusText(page) === 'Playing: the match has started.', `in the match the status line says "${await site.statusText(page)}"`);
     const start = await playerAt(page, 'swatr.bmp');
     check(start && start.x === PLAYER_START.x && start.y === PLAYER_START.y,
           `the player is not at his start facing right: ${JSON.stringify(start)}`);
@@ -153,6 +163,48 @@ const scenarios = {
     await screenshot(page, 'fired');
     await page.keyboard.up('Space');
     check(shot, 'no shot flies to the right of the player while the space bar is held');
+
+    // A key held while Tab, or a click beside the game, takes the keyboard is let go: back on the
+    // canvas and resumed, the officer stands still though the key was never released.
+    // Each in a new game, before the enemy comes near.
+    for (const [how, leave] of [['Tab', () => page.keyboard.press('Tab')], ['a click on the heading', () => page.click('h1')]]) {
+      await openGame(page, url);
+      await startMatch(page);
+      await page.keyboard.down('ArrowRight');
+      await page.waitForTimeout(150);
+      await leave();
+      await eventually(async () => check(await page.evaluate(() => Module._grimvalePaused()) === 1, `${how} does not pause`));
+      await page.click('#canvas');
+      await site.holdKey(page, 'p', 100);
+      const resumed = await playerAt(page, 'swatr.bmp');
+      await page.waitForTimeout(400);
+      const later = await playerAt(page, 'swatr.bmp');
+      await page.keyboard.up('ArrowRight');
+      check(resumed && later && later.x === resumed.x, `after ${how} with the right arrow held the player walked from ${JSON.stringify(resumed)} to ${JSON.stringify(later)}`);
+    }
+
+    // A held key acts once though the browser repeats it: P pauses once, F11 switches full screen once.
+    await page.evaluate(() => {
+      window.seen = { pauses: [], toggles: 0 };
+      const toggle = Module.toggleFullScreen;
+      Module.toggleFullScreen = () => { window.seen.toggles += 1; toggle(); };
+      const watch = () => {
+        const paused = Module._grimvalePaused();
+        if (paused !== window.seen.pauses.at(-1)) window.seen.pauses.push(paused);
+        requestAnimationFrame(watch);
+      };
+      watch();
+    });
+    for (const key of ['p', 'F11']) {
+      for (let repeats = 0; repeats < 12; repeats++) {
+        await page.keyboard.down(key);
+        await page.waitForTimeout(40);
+      }
+      await page.keyboard.up(key);
+    }
+    await page.waitForTimeout(200);
+    const seen = await page.evaluate(() => window.seen);
+    check(seen.pauses.join() === '0,1' && seen.toggles === 1, `holding P and F11 paused as ${seen.pauses} and switched full screen ${seen.toggles} times`);
   },
 
   // The controls panel by keyboard alone: Tab from the game to "Controls", Enter to the fire row's
@@ -169,6 +221,8 @@ const scenarios = {
       throw new Error(`Tab never reaches "${label}"`);
     };
     await focusByTab('Controls');
+    await eventually(async () => check((await site.statusText(page)).startsWith('Paused: the keyboard went elsewhere.'),
+                                       `after Tab the status line says "${await site.statusText(page)}"`));
     await page.keyboard.press('Enter');
     await focusByTab('Add a key to Fire');
     await page.keyboard.press('Enter');
@@ -181,14 +235,20 @@ const scenarios = {
     check(await page.evaluate(() => document.activeElement.id) === 'canvas', 'closing the panel leaves the keyboard off the canvas');
     const passes = await page.evaluate(() => Module._grimvalePassesRun());
     await eventually(async () => check(await page.evaluate(() => Module._grimvalePassesRun()) > passes + 5, 'the game stays paused after the panel'));
-    check((await site.statusText(page)).startsWith('Playing'), `Escape in the panel ended the game: ${await site.statusText(page)}`);
+    check(await site.statusText(page) === 'Playing again.', `after the panel closed the status line says "${await site.statusText(page)}"`);
 
+    // A shot of the player's is told by the ammunition it costs on the heads-up line: the enemy's
+    // shots, which fly past the player as well once it comes near, cost none.
+    const ammoLine = async () => {
+      const shown = await site.canvasPixels(page);
+      return Array.from({ length: 20 }, (_, row) => shown.data.subarray(((478 + row) * site.SCREEN_W + 440) * 4,
+                                                                         ((478 + row) * site.SCREEN_W + 600) * 4).join()).join();
+    };
     const fires = async (key) => {
-      await page.keyboard.down(key);
-      const shot = await shotRightOf(page, PLAYER_START);
-      await page.keyboard.up(key);
+      const before = await ammoLine();
+      await site.holdKey(page, key, 400);
       await page.waitForTimeout(300);  // the shot leaves the arena
-      return shot;
+      return await ammoLine() !== before;
     };
     await openGame(page, url);
     await startMatch(page);
@@ -199,6 +259,75 @@ const scenarios = {
     await page.keyboard.press('Escape');
     check(await fires('Space'), 'after "Default keys" the space bar does not fire');
     check(!await fires('Enter'), 'after "Default keys" Enter still fires');
+
+    // Keys chosen with the mouse: the key line names them, a key two actions share is said and does
+    // both, and with Enter bound to full screen or to pause, Alt+Enter switches full screen once and
+    // pauses nothing.
+    const keyLine = () => page.textContent('#keys');
+    check(await keyLine() === '1 start the match · arrows walk · Space fires · 1 to 4 pick a weapon · P pauses · Esc quits',
+          `with the default keys the key line says "${await keyLine()}"`);
+    const bind = async (action, key) => {
+      if (!await page.locator('#controls').evaluate((panel) => panel.open)) await page.click('text=Controls');
+      await page.locator('#controls tr', { hasText: action }).locator('.add').click();
+      await page.keyboard.press(key);
+      return page.textContent('#controls-said');
+    };
+    await bind('Walk up', 'w');
+    const clash = await bind('Fire', 'p');
+    check(clash === 'P added to Fire. P is also a key for Pause: it does both.', `binding P to fire says "${clash}"`);
+    await page.keyboard.press('Escape');
+    check(await keyLine() === '1 start the match · W, Down arrow, Left arrow, Right arrow walk up, down, left, right · P fires · 1 to 4 pick a weapon · P pauses · Esc quits',
+          `with W and P chosen the key line says "${await keyLine()}"`);
+    await page.evaluate(() => {
+      window.toggles = 0;
+      const toggle = Module.toggleFullScreen;
+      Module.toggleFullScreen = () => { window.toggles += 1; toggle(); };
+    });
+    for (const action of ['Full screen', 'Pause']) {
+      await bind(action, 'Enter');
+      await page.keyboard.press('Escape');
+      await eventually(async () => check(await page.evaluate(() => Module._grimvalePaused()) === 0, 'closing the panel leaves the game paused'));
+      const before = await page.evaluate(() => window.toggles);
+      await page.keyboard.press('Alt+Enter');
+      await page.waitForTimeout(300);
+      const after = await page.evaluate(() => [window.toggles, Module._grimvalePaused()]);
+      check(after[0] === before + 1 && after[1] === 0, `with Enter bound to ${action} Alt+Enter switched full screen ${after[0] - before} times and paused ${after[1]}`);
+      await page.evaluate(() => document.fullscreenElement && document.exitFullscreen());
+    }
+
+    // The stored choice read field by field: an action or field of a later build kept as it was, a
+    // key past 32 bits (2^32 + 119 would wrap round to W) refused alone, a record far too large
+    // refused whole; each with one warning.
+    const warnings = [];
+    page.on('console', (message) => { if (message.text().startsWith('The stored controls')) warnings.push(message.text()); });
+    const later = { speed: 75, keys: { fire: [13], up: [2 ** 32 + 119], reload: [114] }, volume: 3 };
+    for (const stored of [JSON.stringify(later), JSON.stringify({ speed: 75, keys: { fire: Array(1e6).fill(13) } })]) {
+      await page.evaluate((record) => localStorage.setItem('grimvale.controls', record), stored);
+      warnings.length = 0;
+      await openGame(page, url);
+      const read = await page.evaluate(() => [document.querySelector('#controls-speed [aria-pressed="true"]').value,
+                                              Module._grimvaleActionKey(0, 0), Module._grimvaleActionKey(4, 0),
+                                              JSON.parse(localStorage.getItem('grimvale.controls'))]);
+      const whole = stored.length < 1000;
+      check(warnings.length === 1 && warnings[0].includes(whole ? 'for up' : 'characters'), `reading ${stored.slice(0, 80)} warned ${JSON.stringify(warnings)}`);
+      check(read[0] === (whole ? '75' : '100') && read[1] === 1106 && read[2] === (whole ? 13 : 32),
+            `from ${stored.slice(0, 80)} the speed is ${read[0]}, up ${read[1]}, fire ${read[2]}`);
+      check(!whole || JSON.stringify(read[3]) === JSON.stringify({ volume: 3, speed: 75, keys: { reload: [114], fire: [13] } }),
+            `the record stored again is ${JSON.stringify(read[3])}`);
+    }
+
+    // The page names keys as the emulated SDL does, for every key code and side of the keyboard.
+    const differ = await page.evaluate(() => {
+      const wrong = [];
+      for (let keyCode = 0; keyCode < 256; keyCode++) {
+        for (const location of [0, 1, 2, 3]) {
+          const event = { keyCode, location };
+          if (Grimvale.controls.sdlKey(event) !== SDL.lookupKeyCodeForEvent(event)) wrong.push(keyCode + '@' + location);
+        }
+      }
+      return wrong;
+    });
+    check(differ.length === 0, `the page's key table differs from the emulated SDL's at ${differ.join(', ')}`);
   },
 
   // Escape ends the game and says so; "Play again" starts a new one from the title picture.
@@ -279,6 +408,16 @@ const scenarios = {
       await touch('touchMove', [await site.centreOf(page, 'Up', 2)]);
       await eventually(async () => check(await playerAt(page, 'swatu.bmp'), `at ${size} sliding to Up does not turn the player up`));
       await touch('touchEnd', []);
+
+      // A click alone, as an assistive technology makes it, picks the Thompson: the weapon's name changes.
+      const weaponName = async () => {
+        const shown = await site.canvasPixels(page);
+        return Array.from({ length: 20 }, (_, row) => shown.data.subarray(((478 + row) * site.SCREEN_W + 250) * 4,
+                                                                           ((478 + row) * site.SCREEN_W + 440) * 4).join()).join();
+      };
+      const colt = await weaponName();
+      await page.locator('#weapons [data-key="3"]').evaluate((button) => button.click());
+      await eventually(async () => check(await weaponName() !== colt, `at ${size} a click on the Thompson does not pick it`));
 
       // On the picture and on the status line below or beside it.
       const status = await page.locator('#status').boundingBox();

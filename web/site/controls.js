@@ -62,6 +62,7 @@ Grimvale.controls = (function () {
   var dialog = document.getElementById('controls');
   var rows = document.getElementById('controls-actions');
   var said = document.getElementById('controls-said');
+  var keyLine = document.getElementById('keys');
   var speedButtons = Array.prototype.slice.call(document.querySelectorAll('#controls-speed button'));
 
   var running = false;
@@ -71,9 +72,6 @@ Grimvale.controls = (function () {
   var shown = false;
   var runningWhenLeft = false;  // whether the game ran when the canvas last lost the keyboard
   var resumeOnClose = false;
-  var downOnCanvas = new Map();  // DOM key code: location, keys the game saw go down and not up
-  var downInPanel = new Set();   // DOM key codes held down in the panel
-  var heldFromPanel = new Set(); // keys held when the panel closed: their repeats are kept from the game
   var chosenKey = null;          // DOM key code of the key just added, whose release must not press a button
 
   function keyList(action) {
@@ -82,10 +80,31 @@ Grimvale.controls = (function () {
     return keys;
   }
 
+  // What a later build stored beside this one's choices (fields, actions) is written back as it was.
+  var later = { fields: {}, keys: {} };
+  var largestRecord = 8192;  // characters: every action with its 8 keys takes about 1000
+
   function keep() {
+    var record = Object.assign({}, later.fields, { speed: speed, keys: Object.assign({}, later.keys, own) });
     try {
-      localStorage.setItem(storageName, JSON.stringify({ speed: speed, keys: own }));
+      localStorage.setItem(storageName, JSON.stringify(record));
     } catch (refused) { /* storage turned off: the choice lasts this visit */ }
+  }
+
+  function keysOr(action) { return keyList(action).map(keyName).join(' or '); }
+
+  // The page's key line names the keys in force, in the words of the default line where they are the defaults.
+  function showKeys() {
+    var walk = [0, 1, 2, 3], weapons = [5, 6, 7, 8];
+    var chosen = function (group) { return group.some(function (action) { return own[actions[action][0]]; }); };
+    keyLine.textContent = [
+      keysOr(5) + ' start the match',
+      chosen(walk) ? walk.map(keysOr).join(', ') + ' walk up, down, left, right' : 'arrows walk',
+      keysOr(4) + ' fires',
+      chosen(weapons) ? weapons.map(keysOr).join(', ') + ' pick a weapon' : '1 to 4 pick a weapon',
+      keysOr(9) + ' pauses',
+      'Esc quits',
+    ].join(' · ');
   }
 
   function render() {
@@ -99,9 +118,20 @@ Grimvale.controls = (function () {
     speedButtons.forEach(function (button) {
       button.setAttribute('aria-pressed', String(Number(button.value) === speed));
     });
+    showKeys();
   }
 
   function say(text) { said.textContent = text; }
+
+  // A key that two actions share does both; the binding holds, and the panel says so.
+  function clashes(action) {
+    return keyList(action).map(function (key) {
+      var others = actions.filter(function (row, other) { return other !== action && keyList(other).indexOf(key) >= 0; });
+      if (others.length === 0) return '';
+      return ' ' + keyName(key) + ' is also a key for ' + others.map(function (row) { return row[1]; }).join(' and ') +
+             ': it does ' + (others.length > 1 ? 'all of them.' : 'both.');
+    }).join('');
+  }
 
   function addKey(action, key) {
     var name = actions[action][0];
@@ -111,7 +141,7 @@ Grimvale.controls = (function () {
     else if (Module._grimvaleAddActionKey(action, key) !== 1) say(keyName(key) + ' cannot be added to ' + label + ' (8 keys at most).');
     else {
       own[name] = keyList(action);
-      say(keyName(key) + ' added to ' + label + '.');
+      say(keyName(key) + ' added to ' + label + '.' + clashes(action));
       keep();
     }
     render();
@@ -121,7 +151,7 @@ Grimvale.controls = (function () {
     choosing = -1;
     Module._grimvaleClearAction(action);
     delete own[actions[action][0]];
-    say(actions[action][1] + ' has its default keys again.');
+    say(actions[action][1] + ' has its default keys again.' + clashes(action));
     keep();
     render();
   }
@@ -143,50 +173,56 @@ Grimvale.controls = (function () {
     render();
   }
 
-  // Why the stored choice cannot be used, or '' when it can: { speed, keys: { action: [key, ...] } }.
-  function problemWith(choice) {
-    var record = function (value) { return value !== null && typeof value === 'object' && !Array.isArray(value); };
-    if (!record(choice) || Object.keys(choice).sort().join() !== 'keys,speed') return 'not a record of keys and speed';
-    if (speeds.indexOf(choice.speed) < 0) return 'no such speed: ' + JSON.stringify(choice.speed);
-    if (!record(choice.keys)) return 'the keys are not a record';
-    var names = actions.map(function (row) { return row[0]; });
-    var wrong = Object.keys(choice.keys).filter(function (name) {
-      var keys = choice.keys[name];
-      return names.indexOf(name) < 0 || !Array.isArray(keys) || keys.length === 0 || keys.indexOf(TAB) >= 0 ||
-             !keys.every(Number.isInteger);
-    });
-    return wrong.length > 0 ? 'unknown action or keys: ' + wrong.join(', ') : '';
-  }
+  function isRecord(value) { return value !== null && typeof value === 'object' && !Array.isArray(value); }
 
-  // Puts the choice into effect; false, with the default keys in effect, when the game refuses a key.
-  function apply(choice) {
+  // A key as stored: a whole number the game's 32-bit key constants can hold (a larger one would wrap
+  // round to another key), and not Tab, which is the page's.
+  function storableKey(key) { return Number.isInteger(key) && key > 0 && key <= 0x7fffffff && key !== TAB; }
+
+  // Puts the stored record into effect as far as it can be read, { speed, keys: { action: [key, ...] } }:
+  // each action's keys and the speed stand or fall alone, and fields or actions this build does not
+  // know are kept for the build that wrote them. Says in problems what was refused.
+  function apply(record, problems) {
     Module._grimvaleDefaultKeys();
-    var taken = actions.every(function (row, action) {
-      return (choice.keys[row[0]] || []).every(function (key) { return Module._grimvaleAddActionKey(action, key) === 1; });
-    });
-    if (!taken) Module._grimvaleDefaultKeys();
     own = {};
-    actions.forEach(function (row, action) { if (taken && choice.keys[row[0]]) own[row[0]] = keyList(action); });
-    speed = Module._grimvaleSetSpeed(choice.speed);
-    return taken;
+    speed = Module._grimvaleSetSpeed(100);
+    var names = actions.map(function (row) { return row[0]; });
+    Object.keys(record).forEach(function (field) {
+      if (field !== 'speed' && field !== 'keys') later.fields[field] = record[field];
+    });
+    if ('speed' in record && speeds.indexOf(record.speed) < 0) problems.push('no such speed: ' + JSON.stringify(record.speed));
+    else if ('speed' in record) speed = Module._grimvaleSetSpeed(record.speed);
+    if ('keys' in record && !isRecord(record.keys)) problems.push('the keys are not a record');
+    var keys = isRecord(record.keys) ? record.keys : {};
+    Object.keys(keys).forEach(function (name) {
+      var action = names.indexOf(name), list = keys[name];
+      if (action < 0) later.keys[name] = list;
+      if (action < 0) return;
+      var usable = Array.isArray(list) && list.length > 0 && list.every(storableKey) &&
+                   list.every(function (key) { return Module._grimvaleAddActionKey(action, key) === 1; });
+      if (usable) own[name] = keyList(action);
+      else Module._grimvaleClearAction(action);
+      if (!usable) problems.push('keys the game does not take for ' + name + ': ' + JSON.stringify(list));
+    });
   }
 
-  // Once the game runs: the stored choice, if any, in effect; one that cannot be read gives way to
-  // the defaults, stored in its place.
+  // Once the game runs: the stored choice, if any, in effect. What cannot be read gives way to the
+  // defaults, said in one warning, and the record is stored again as it is now in effect.
   function start() {
     running = true;
-    var stored = null, choice = null, problem = '';
+    var stored = null, record = null, problems = [];
     try { stored = localStorage.getItem(storageName); } catch (refused) { /* nothing kept */ }
-    if (stored !== null) {
-      try { choice = JSON.parse(stored); } catch (error) { problem = 'not JSON'; }
-      problem = problem || problemWith(choice);
-      if (!problem && !apply(choice)) problem = 'a key the game does not take';
+    if (stored !== null && stored.length > largestRecord) problems.push('more than ' + largestRecord + ' characters');
+    else if (stored !== null) {
+      try { record = JSON.parse(stored); } catch (error) { problems.push('not JSON'); }
     }
-    if (problem) {
-      console.warn('The stored controls could not be read (' + problem + '): the default keys and speed are used.');
-      apply({ speed: 100, keys: {} });
+    if (stored !== null && problems.length === 0 && !isRecord(record)) problems.push('not a record of keys and speed');
+    apply(isRecord(record) ? record : {}, problems);
+    if (problems.length > 0) {
+      console.warn('The stored controls could not all be read (' + problems.join('; ') + '): the defaults stand in for what was refused.');
       keep();
     }
+    render();
     opener.hidden = false;
   }
 
@@ -202,16 +238,8 @@ Grimvale.controls = (function () {
     choosing = -1;
     say('');
     render();
-    // Keys held in the game when the panel opens would be let go where the game does not hear it.
-    downOnCanvas.forEach(function (location, keyCode) {
-      var up = new KeyboardEvent('keyup', { location: location });
-      Object.defineProperty(up, 'keyCode', { value: keyCode });
-      canvas.dispatchEvent(up);
-    });
-    downOnCanvas.clear();
-    downInPanel.clear();
     shown = true;
-    dialog.showModal();  // the canvas loses the keyboard here, which pauses the game
+    dialog.showModal();  // the canvas loses the keyboard here (its held keys let go), which pauses the game
     resumeOnClose = runningWhenLeft;
   }
 
@@ -221,28 +249,16 @@ Grimvale.controls = (function () {
     shown = false;
     choosing = -1;
     if (dialog.open) dialog.close();
-    heldFromPanel = new Set(downInPanel);
     if (!running) return;
     canvas.focus();
     if (resumeOnClose) Module.keyboardLost = false;
     if (resumeOnClose && Module._grimvalePaused() === 1) Module._grimvaleTogglePause();
   }
 
+  // A key still held from the panel when it closes (Escape above all, which would end the game) only
+  // repeats on the canvas, and repeats never reach the game (input.js).
   canvas.addEventListener('blur', function () {
     runningWhenLeft = running && Module._grimvalePaused() === 0;
-    heldFromPanel.clear();
-  });
-  // Registered before the game's own listeners, so that a key still held from the panel (Escape
-  // above all, which would end the game) repeats and is let go without the game hearing it.
-  canvas.addEventListener('keydown', function (event) {
-    var fromPanel = event.repeat && heldFromPanel.has(event.keyCode);
-    if (!event.repeat) heldFromPanel.delete(event.keyCode);
-    if (fromPanel) event.stopImmediatePropagation();
-    else downOnCanvas.set(event.keyCode, event.location);
-  });
-  canvas.addEventListener('keyup', function (event) {
-    downOnCanvas.delete(event.keyCode);
-    if (heldFromPanel.delete(event.keyCode)) event.stopImmediatePropagation();
   });
 
   opener.addEventListener('mousedown', function (event) { event.preventDefault(); });
@@ -273,7 +289,6 @@ Grimvale.controls = (function () {
   // Every key pressed in the panel stays in it. Escape closes it; while an action waits for its key,
   // the next key pressed (Tab excepted, which moves on) is added to it.
   dialog.addEventListener('keydown', function (event) {
-    downInPanel.add(event.keyCode);
     event.stopPropagation();
     var key = sdlKey(event);
     if (key === ESCAPE) {
@@ -293,7 +308,6 @@ Grimvale.controls = (function () {
   });
   dialog.addEventListener('keyup', function (event) {
     event.stopPropagation();
-    downInPanel.delete(event.keyCode);
     if (event.keyCode === chosenKey) event.preventDefault();
     if (event.keyCode === chosenKey) chosenKey = null;
   });
@@ -308,5 +322,8 @@ Grimvale.controls = (function () {
   // than the screen.
   dialog.addEventListener('touchmove', function (event) { event.stopPropagation(); });
 
-  return { start: start, stop: stop, sdlKey: sdlKey, keyName: keyName };
+  // Whether the panel is open; the keys of an action in force, by its number, as the key line names them.
+  function isOpen() { return shown; }
+
+  return { start: start, stop: stop, sdlKey: sdlKey, keyName: keyName, isOpen: isOpen, keysOf: keysOr };
 })();

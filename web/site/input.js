@@ -1,5 +1,5 @@
-// The keys the page holds for the game (its touch controls, gamepads) and the page's pause.
-// Each holder (a finger, the gamepads) holds keys of its own; the game sees a key held while any
+// The keys the page holds for the game (its touch controls, gamepads), the keyboard's keys as the
+// game gets them on the canvas, and the page's pause. Each holder (a finger, the gamepads) holds keys of its own; the game sees a key held while any
 // holder holds it, so one letting go never releases another's. The game reads these keys at its
 // next pass, as it reads the keyboard (grimvaleHoldKey in src/platform/platform_web.cpp).
 'use strict';
@@ -12,6 +12,29 @@ Grimvale.input = (function () {
   var holders = {};  // key name: the set of holders holding it
   names.forEach(function (name) { holders[name] = new Set(); });
   var running = false;
+
+  // The keyboard: the emulated SDL hears the canvas's key events, registered after these. A held key
+  // acts once, as on the desktop: the browser's repeats are key-downs to it (each would pause again),
+  // so they never reach it. Every key it saw go down is let go when the canvas loses the keyboard
+  // (Tab, a click elsewhere, the controls panel), since the key's release goes elsewhere and the
+  // officer would walk on with nothing pressed.
+  var canvas = document.getElementById('canvas');
+  var keyboardDown = new Map();  // DOM key code: its location, for keys the game saw go down and not up
+  canvas.addEventListener('keydown', function (event) {
+    if (event.repeat && event.key !== 'Tab') {
+      event.preventDefault();
+      event.stopImmediatePropagation();
+    }
+    if (!event.repeat) keyboardDown.set(event.keyCode, event.location);
+  });
+  canvas.addEventListener('keyup', function (event) { keyboardDown.delete(event.keyCode); });
+  canvas.addEventListener('blur', function () {
+    keyboardDown.forEach(function (location, keyCode) {
+      var up = new KeyboardEvent('keyup', { location: location });
+      Object.defineProperty(up, 'keyCode', { value: keyCode });
+      canvas.dispatchEvent(up);
+    });
+  });
 
   function tell(name) {
     if (running) Module._grimvaleHoldKey(codes[name], holders[name].size > 0 ? 1 : 0);
@@ -39,14 +62,23 @@ Grimvale.input = (function () {
 
   // Pauses or resumes as the key P does. The canvas takes the keyboard first, since the game pauses
   // again at once without it.
+  var asked = false;  // whether togglePause was called since pauseAsked last answered
   function togglePause() {
     if (!running) return;
     Module.canvas.focus();
     Module._grimvaleTogglePause();
+    asked = true;
+  }
+
+  // Whether the page's pause button paused or resumed the game since the last time this was asked.
+  function pauseAsked() {
+    var was = asked;
+    asked = false;
+    return was;
   }
 
   function matchStarted() { return running && Module._grimvaleMatchStarted() === 1; }
 
   return { names: names, hold: hold, releaseAll: releaseAll, isHeld: isHeld, setRunning: setRunning,
-           togglePause: togglePause, matchStarted: matchStarted };
+           togglePause: togglePause, pauseAsked: pauseAsked, matchStarted: matchStarted };
 })();

@@ -11,6 +11,7 @@ window.Grimvale = window.Grimvale || {};
   var again = document.getElementById('again');
   var fullscreen = document.getElementById('fullscreen');
   var state = 'loading';  // then 'playing', 'ended' or 'failed'
+  var saidPaused = false, saidMatch = false;  // what the status line last said of the running game
 
   // The status line may take more or fewer lines, and the picture the space left.
   function say(text) {
@@ -24,6 +25,24 @@ window.Grimvale = window.Grimvale || {};
     state = 'failed';
     Grimvale.input.setRunning(false);
     Grimvale.controls.stop();
+  }
+
+  // Once each, as it happens: the game paused, and why; playing again; the match started. The game is
+  // asked at every display frame, before its passes (a pause comes at a pass, so this is a frame later).
+  function followGame() {
+    var paused = Module._grimvalePaused() === 1;
+    var started = Module._grimvaleMatchStarted() === 1;
+    var pauseKeys = Grimvale.controls.keysOf(9);
+    var byButton = Grimvale.input.pauseAsked();
+    var why = Grimvale.controls.isOpen() ? 'Paused while the controls panel is open.'
+            : document.activeElement !== canvas || !document.hasFocus()
+            ? 'Paused: the keyboard went elsewhere. Click the game, then press ' + pauseKeys + ' to play on.'
+            : byButton ? 'Paused with the pause button. Press it again to play on.'
+            : 'Paused with ' + pauseKeys + '. Press ' + pauseKeys + ' to play on.';
+    if (paused !== saidPaused) say(paused ? why : 'Playing again.');
+    if (started && !saidMatch && !paused) say('Playing: the match has started.');
+    saidPaused = paused;
+    saidMatch = saidMatch || (started && !paused);
   }
 
   // The canvas holds the keyboard: from the start, after a click on it, after the full-screen button.
@@ -95,6 +114,7 @@ window.Grimvale = window.Grimvale || {};
     },
     // Before the passes of each display frame.
     preMainLoop: function () {
+      followGame();
       Grimvale.gamepad.read();
       Grimvale.touch.update();
     },

@@ -15,6 +15,8 @@ Grimvale.touch = (function () {
   var fingers = new Map();  // pointer id: { side it went down on (dpad or buttons), the keys it holds }
   var slant = Math.sin(Math.PI / 8);  // a direction is held within 67.5 degrees of it: diagonals between two
   var middle = 0.2;  // the d-pad's middle, as a share of its half width, holds nothing
+  var lastPointerUp = -Infinity;  // when a mouse or pen last let go on a control: its own click follows
+  var clicked = null;  // { key, pass } held by a click until the game has run a pass with it
 
   function holder(pointerId) { return 'finger ' + pointerId; }
 
@@ -73,9 +75,10 @@ Grimvale.touch = (function () {
     showHeld();
   }
 
+  // No preventDefault here: Firefox would then send no pointerdown for a second finger landing in the
+  // same touch. The controls' touch-action and the touchstart below keep the page still.
   function press(event, side) {
     if (event.button > 0) return;
-    event.preventDefault();
     // Moves of this finger come to its side wherever it goes (touches do that by themselves).
     if (event.pointerType !== 'touch') side.setPointerCapture(event.pointerId);
     fingers.set(event.pointerId, { side: side, held: null });
@@ -90,6 +93,10 @@ Grimvale.touch = (function () {
     ['pointerup', 'pointercancel', 'lostpointercapture'].forEach(function (type) {
       side.addEventListener(type, function (event) { lift(event.pointerId); });
     });
+    side.addEventListener('pointerup', function (event) { lastPointerUp = event.timeStamp; });
+    // A mouse press leaves the keyboard on the canvas (the game would pause without it).
+    side.addEventListener('mousedown', function (event) { event.preventDefault(); });
+    side.addEventListener('click', click);
     // A touch on a control makes no mouse events: the keyboard stays on the canvas (the game would
     // pause without it), and a double tap does not zoom.
     side.addEventListener('touchstart', function (event) { event.preventDefault(); }, { passive: false });
@@ -104,9 +111,33 @@ Grimvale.touch = (function () {
   window.addEventListener('keydown', function () { show(false); }, true);
   show(window.matchMedia('(pointer: coarse)').matches);
 
-  // At every display frame: the first weapon button says "Start" while the title screen shows.
+  // A click that no pointer's press came before (an assistive technology's, a switch's) holds the
+  // button's key for one pass, so that a weapon change or the start counts; on the pause button it
+  // pauses or resumes. Should the click have taken the keyboard, the canvas has it back before any
+  // pass sees it gone.
+  function click(event) {
+    var control = event.target.closest('.control');
+    if (!control || event.timeStamp - lastPointerUp < 500) return;
+    var tookKeyboard = document.activeElement === control;
+    if (tookKeyboard) Module.canvas.focus();
+    if (tookKeyboard) Module.keyboardLost = false;
+    if (control.id === 'pause') Grimvale.input.togglePause();
+    if (control.id === 'pause') return;
+    if (clicked) Grimvale.input.hold('click', clicked.key, false);
+    clicked = { key: control.dataset.key, pass: Module._grimvalePassesRun() };
+    Grimvale.input.hold('click', clicked.key, true);
+    showHeld();
+  }
+
+  // At every display frame: a click's key let go once a pass has run with it; the first weapon
+  // button says "Start" while the title screen shows.
   var onTitle = null;
   function update() {
+    if (clicked && Module._grimvalePassesRun() > clicked.pass) {
+      Grimvale.input.hold('click', clicked.key, false);
+      clicked = null;
+      showHeld();
+    }
     var title = !Grimvale.input.matchStarted();
     if (title !== onTitle) root.classList.toggle('title', title);
     onTitle = title;
