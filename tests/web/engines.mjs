@@ -233,16 +233,21 @@ function freePort() {
   });
 }
 
-// An Xvfb of its own: resolves to { display, stop }.
+// An Xvfb of its own, its pointer in the top left corner where the window opens: with no window
+// manager the keyboard goes to the window under the pointer. Resolves to { display, stop }.
 function startXvfb() {
-  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1920x1400x24', '-nolisten', 'tcp'],
+  const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1920x1400x24', '-nolisten', 'tcp', '-noreset'],
                      { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
   return new Promise((resolve, reject) => {
     let said = '';
     xvfb.on('error', reject);
     xvfb.stdio[3].on('data', (chunk) => {
       said += chunk;
-      if (said.includes('\n')) resolve({ display: `:${said.trim()}`, stop: () => xvfb.kill() });
+      if (!said.includes('\n')) return;
+      const display = `:${said.trim()}`;
+      const pointer = spawn('xdotool', ['mousemove', '1', '1'], { env: { ...process.env, DISPLAY: display }, stdio: 'ignore' });
+      pointer.on('error', reject);
+      pointer.on('exit', () => resolve({ display, stop: () => xvfb.kill() }));
     });
   });
 }
@@ -273,7 +278,10 @@ async function launchWebKit(device) {
       await new Promise((resolve) => setTimeout(resolve, 100));
     }
   }
+  // The driver's own wait for a page to load never ends when scripts ran in the page meanwhile:
+  // goto waits by itself.
   const created = await call('POST', '/session', { capabilities: { alwaysMatch: {
+    pageLoadStrategy: 'none',
     'webkitgtk:browserOptions': { binary: MINIBROWSER, args: ['--automation'] },
   } } });
   session = created.sessionId;
@@ -299,8 +307,16 @@ async function launchWebKit(device) {
       await call('POST', '/window/rect', { width: 2 * size.width - inner[0], height: 2 * size.height - inner[1] });
     }
   };
-  const loaded = () => run(`() => new Promise((resolve) => document.readyState === 'complete' ? resolve()
-                            : window.addEventListener('load', () => resolve(), { once: true }))`, []);
+  // Navigates, then waits for the new document to have loaded (the old one marked to tell them apart).
+  const navigate = async (url) => {
+    await run('() => { window.testLeft = true; }', []).catch(() => {});
+    await call('POST', '/url', { url });
+    const end = Date.now() + 60000;
+    while (!await run(`() => !window.testLeft && document.readyState === 'complete'`, []).catch(() => false)) {
+      if (Date.now() > end) throw new Error(`WebKit did not load ${url}`);
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+  };
   const driver = {
     engine: 'webkit',
     device,
@@ -310,11 +326,11 @@ async function launchWebKit(device) {
       framed = viewport.width < WEBKIT_MIN_WIDTH;
       await call('POST', '/frame/parent', {}).catch(() => {});
       if (!framed) {
-        await call('POST', '/url', { url });
+        await navigate(url);
         return;
       }
       // A page of the host's own origin around the frame.
-      await call('POST', '/url', { url: new URL('/grimvale-test-frame', url).href });
+      await navigate(new URL('/grimvale-test-frame', url).href);
       await run(`(url, width, height) => new Promise((resolve) => {
         document.documentElement.innerHTML = '<body style="margin:0;background:#000"></body>';
         const frame = document.createElement('iframe');
@@ -324,7 +340,6 @@ async function launchWebKit(device) {
         document.body.appendChild(frame);
       })`, [url, viewport.width, viewport.height]);
       await call('POST', '/frame', { id: 0 });
-      await loaded();
     },
     async key(key, down) {
       const value = WEBDRIVER_KEYS[key] || key;

@@ -190,7 +190,10 @@ const scenarios = {
       await page.keyboard.down(key);
       const shot = await shotRightOf(page, PLAYER_START);
       await page.keyboard.up(key);
-      await page.waitForTimeout(300);  // the shot leaves the arena
+      // The shot leaves the arena (later where the engine draws fewer frames).
+      const bullet = graphics('bullet.bmp');
+      await eventually(async () => check(site.findSprite(await site.canvasPixels(page), bullet, PLAYER_START.x + 12,
+        PLAYER_START.y, site.SCREEN_W, PLAYER_START.y + 20, 4).length === 0, `a shot after ${key} stays in the arena`));
       return shot;
     };
     await openGame(page, url);
@@ -237,7 +240,9 @@ const scenarios = {
     const tablet = await launch({ viewport: { width: 1024, height: 768 }, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
     await openGame(tablet, url);
     const onTablet = await tablet.locator('#canvas').boundingBox();
-    check(onTablet.height >= 0.8 * 768, `on a 1024x768 tablet the picture is ${onTablet.width}x${onTablet.height}`);
+    // An engine that cannot emulate the tablet's two device pixels a CSS pixel enlarges by whole numbers.
+    const tabletRatio = await tablet.evaluate(() => window.devicePixelRatio);
+    check(onTablet.height >= (tabletRatio >= 2 ? 0.8 * 768 : 500), `on a 1024x768 tablet the picture is ${onTablet.width}x${onTablet.height}`);
     const desktop = await launch({ viewport: { width: 500, height: 400 } });
     await openGame(desktop, url);
     const inWindow = await desktop.locator('#canvas').boundingBox();
