@@ -173,7 +173,7 @@ const scenarios = {
     };
     await focusByTab('Controls');
     await page.keyboard.press('Enter');
-    await focusByTab('Add a key to Fire');
+    await focusByTab('Add key: Fire');
     await page.keyboard.press('Enter');
     await page.keyboard.press('Enter');
     await eventually(async () => check(await page.evaluate(() => Module._grimvalePaused()) === 1, 'the game runs behind the panel'));
@@ -257,7 +257,7 @@ const scenarios = {
       const picture = await page.locator('#canvas').boundingBox();
       check(width < height ? picture.width >= 0.95 * width : picture.height >= 0.85 * height,
             `at ${size} the picture is ${picture.width}x${picture.height}`);
-      const labels = ['Up', 'Down', 'Left', 'Right', 'Fire', 'Pause', 'Knife', 'Colt', 'Thompson SMG', 'M1 Garand'];
+      const labels = ['Up', 'Down', 'Left', 'Right', 'Fire', 'Pause', '1 Start', '2 Colt', '3 SMG', '4 Garand'];
       for (const label of labels) {
         const box = await page.getByRole('button', { name: label, exact: true }).boundingBox();
         check(box && (box.x >= picture.x + picture.width || box.x + box.width <= picture.x ||
@@ -266,7 +266,7 @@ const scenarios = {
       }
 
       const touch = await site.touchScreen(page);
-      const knife = await site.centreOf(page, 'Knife', 1);
+      const knife = await site.centreOf(page, '1 Start', 1);
       await touch('touchStart', [knife]);
       await page.waitForTimeout(100);
       await touch('touchEnd', []);

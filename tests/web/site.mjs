@@ -176,7 +176,7 @@ export async function touchScreen(page) {
 
 // The middle of the control named label on the page, as a finger { id, x, y }.
 export async function centreOf(page, label, id) {
-  const box = await page.locator(`[aria-label="${label}"]`).boundingBox();
+  const box = await page.getByRole('button', { name: label, exact: true }).boundingBox();
   return { id, x: box.x + box.width / 2, y: box.y + box.height / 2 };
 }
 
