@@ -1,6 +1,6 @@
 // The browser version played as a person would, in headless Chromium: the page and the title
 // picture, the match, the end and a new game, a host missing the game's files, and the game
-// installed from a sub-path of a host, then played with the host gone.
+// installed from a sub-path of a host, then played with the host gone; and axe-core's rules.
 //
 // Usage: node scenarios.mjs SCENARIO --site build-web --root REPO --keep DIR [--engine chromium|firefox|webkit]
 // Exits 0 when every check holds; otherwise says what was seen, keeps the page's screenshots as
@@ -308,6 +308,31 @@ const scenarios = {
       const view = await page.evaluate(() => [window.scrollY, window.visualViewport.scale]);
       check(view[0] === 0 && view[1] === 1, `at ${size} a swipe and a pinch left scrollY ${view[0]} and the zoom ${view[1]}`);
     }
+  },
+
+  // axe-core's rules (from tests/web/node_modules) find nothing on the desktop title, on a phone with
+  // the touch controls, with the controls panel open and after the end of the game.
+  async audit({ launch, url }) {
+    const axe = fs.readFileSync(path.join(path.dirname(new URL(import.meta.url).pathname), 'node_modules/axe-core/axe.min.js'), 'utf8');
+    const violations = async (page, state) => {
+      await page.evaluate(axe);
+      const found = await page.evaluate(async () => (await window.axe.run(document)).violations
+        .map((v) => `${v.id} (${v.nodes.map((n) => n.target.join(' ')).join(', ')})`));
+      check(found.length === 0, `${state}: ${found.join('; ')}`);
+    };
+    const phone = await launch({ viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
+    await openGame(phone, url);
+    await violations(phone, 'on a phone with the touch controls');
+    const page = await launch();
+    await openGame(page, url);
+    await violations(page, 'on the title');
+    await page.click('text=Controls');
+    await violations(page, 'with the controls panel open');
+    await page.keyboard.press('Escape');
+    await startMatch(page);
+    await site.holdKey(page, 'Escape', 100);
+    await site.waitForStatus(page, 'The game has ended.', 5000);
+    await violations(page, 'after the end');
   },
 
   // A gamepad in the standard layout that appears after the page has loaded: Start starts the
