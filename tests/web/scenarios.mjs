@@ -1,4 +1,4 @@
-// The browser version played as a person would, in headless Chromium: the page and the title
+// The browser version played as a person would, in headless Chromium (or Firefox ESR, WebKitGTK): the page and the title
 // picture, the match, the end and a new game, a host missing the game's files, and the game
 // installed from a sub-path of a host, then played with the host gone; and axe-core's rules.
 //
