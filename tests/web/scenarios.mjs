@@ -326,6 +326,12 @@ const scenarios = {
     const page = await launch();
     await openGame(page, url);
     await violations(page, 'on the title');
+    // Nothing listens for 'unload', which would keep the page out of the back/forward cache.
+    const devtools = await page.context().newCDPSession(page);
+    const { result } = await devtools.send('Runtime.evaluate', { expression: 'window' });
+    const { listeners } = await devtools.send('DOMDebugger.getEventListeners', { objectId: result.objectId });
+    const kinds = listeners.map((l) => l.type);
+    check(!kinds.includes('unload') && kinds.includes('pagehide'), `the window's listeners: ${kinds.join(' ')}`);
     await page.click('text=Controls');
     await violations(page, 'with the controls panel open');
     await page.keyboard.press('Escape');
