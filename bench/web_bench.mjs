@@ -62,7 +62,7 @@ async function openMatch(url, hz, device, slowdown, speed = 100) {
   await cdp.send('Emulation.setCPUThrottlingRate', { rate: slowdown });
   const touch = device.hasTouch ? await site.touchScreen(page) : null;
   if (touch) {
-    await touch('touchStart', [await site.centreOf(page, 'Knife', 1)]);
+    await touch('touchStart', [await site.centreOf(page, '1 Start', 1)]);
     await page.waitForTimeout(100);
     await touch('touchEnd', []);
   } else {

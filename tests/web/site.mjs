@@ -1,11 +1,13 @@
 // The browser version as a player gets it: build-web/ served on 127.0.0.1, opened in Debian's
-// Chromium (headless, driven by playwright-core), and the game's canvas read back as pixels.
+// Chromium (headless, driven by playwright-core), Firefox ESR or WebKitGTK (engines.mjs), and the
+// game's canvas read back as pixels.
 // Shared by the browser tests (scenarios.mjs) and the bench (bench/web_bench.mjs).
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
+import * as engines from './engines.mjs';
 
 export const SCREEN_W = 600;
 export const SCREEN_H = 500;
@@ -16,9 +18,10 @@ const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
 
 // Serves the folder's files at a free port of 127.0.0.1, under the sub-path `base`; files named in
 // `missing` answer 404, as they would on a host where they were never copied. Like most hosts it
-// compresses nothing and answers "not modified" to a browser that has the file. Resolves to
+// compresses nothing and answers "not modified" to a browser that has the file. A host given a
+// rate sends its files at that many bytes a second, as over a slow line. Resolves to
 // { url, close, sent }, sent() being the bytes of files sent so far.
-export function serve(folder, missing = [], base = '/') {
+export function serve(folder, missing = [], base = '/', rate = 0) {
   let sent = 0;
   const server = http.createServer((request, response) => {
     const asked = decodeURIComponent(new URL(request.url, 'http://x').pathname);
@@ -35,11 +38,25 @@ export function serve(folder, missing = [], base = '/') {
       response.end();
       return;
     }
-    const body = fs.readFileSync(file);
+    let body = fs.readFileSync(file);
+    // A page opened in WebKit runs the scenario's scripts first (engines.mjs).
+    if (path.extname(file) === '.html' && engines.pageScripts.length > 0) {
+      body = Buffer.from(body.toString().replace('<head>', `<head><script>${engines.pageScripts.join('\n')}</script>`));
+    }
     response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
                               'Content-Length': body.length, 'Last-Modified': modified });
-    response.end(body);
     sent += body.length;
+    if (!rate) {
+      response.end(body);
+      return;
+    }
+    const chunk = Math.ceil(rate / 20);  // every 50 ms
+    const sendFrom = (offset) => {
+      if (response.destroyed) return;
+      if (offset + chunk >= body.length) response.end(body.subarray(offset));
+      else response.write(body.subarray(offset, offset + chunk), () => setTimeout(sendFrom, 50, offset + chunk));
+    };
+    sendFrom(0);
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({
     url: `http://127.0.0.1:${server.address().port}${base}`,
@@ -50,8 +67,9 @@ export function serve(folder, missing = [], base = '/') {
 
 // Flags that let Chromium run as root in a closed network without reaching for Google's services.
 // The device is a desktop window unless told otherwise (a phone: viewport, deviceScaleFactor,
-// isMobile, hasTouch).
-export async function launchBrowser(device = {}) {
+// isMobile, hasTouch). The engine is 'chromium', 'firefox' or 'webkit'.
+export async function launchBrowser(device = {}, engine = 'chromium') {
+  if (engine !== 'chromium') return engines.launch(engine, device);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'grimvale-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
@@ -149,6 +167,7 @@ export function findSprite(picture, sprite, x0, y0, x1, y1, tolerance = 8) {
 // ('touchStart', 'touchMove', 'touchEnd') and every finger down after the change, each { id, x, y };
 // a finger left out is lifted.
 export async function touchScreen(page) {
+  if (page.touch) return page.touch;
   const cdp = await page.context().newCDPSession(page);
   return (type, points) => cdp.send('Input.dispatchTouchEvent', {
     type, touchPoints: points.map(({ id, x, y }) => ({ id, x, y, radiusX: 4, radiusY: 4, force: 1 })),
@@ -157,7 +176,7 @@ export async function touchScreen(page) {
 
 // The middle of the control named label on the page, as a finger { id, x, y }.
 export async function centreOf(page, label, id) {
-  const box = await page.locator(`[aria-label="${label}"]`).boundingBox();
+  const box = await page.getByRole('button', { name: label, exact: true }).boundingBox();
   return { id, x: box.x + box.width / 2, y: box.y + box.height / 2 };
 }
 

@@ -273,7 +273,7 @@ Grimvale.controls = (function () {
     line.innerHTML = '<th scope="row"></th><td class="keys"></td><td><button type="button" class="add">Add key</button> ' +
                      '<button type="button" class="clear">Clear</button></td>';
     line.cells[0].textContent = row[1];
-    line.querySelector('.add').setAttribute('aria-label', 'Add a key to ' + row[1]);
+    line.querySelector('.add').setAttribute('aria-label', 'Add key: ' + row[1]);
     line.querySelector('.clear').setAttribute('aria-label', 'Clear ' + row[1]);
     line.querySelector('.add').addEventListener('click', function () {
       choosing = action;

@@ -19,6 +19,7 @@ if (serviceWorkers) {
 function keepForOffline() {
   if (!serviceWorkers) return;
   serviceWorkers.register('sw.js')
-    .then((registration) => updatingBuild && registration.update())
+    // Offline the look for a new build fails; it is made again at the next visit, without a word.
+    .then((registration) => updatingBuild && registration.update().catch(() => {}))
     .catch((error) => console.warn(`The service worker was not registered or brought up to date: ${error.message}`));
 }
