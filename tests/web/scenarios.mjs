@@ -5,6 +5,7 @@
 // Usage: node scenarios.mjs SCENARIO --site build-web --root REPO --keep DIR
 // Exits 0 when every check holds; otherwise says what was seen, keeps the page's screenshots as
 // PNG files under DIR/SCENARIO and exits 1.
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -84,6 +85,35 @@ async function shotRightOf(page, from) {
     if (site.findSprite(shown, bullet, from.x + 12, from.y, site.SCREEN_W, from.y + 20, 4).length > 0) return true;
   }
   return false;
+}
+
+// Build B: this build with a mark of its own at the end of grimvale.js and of grimvale.wasm (a
+// custom section), its service worker's hashes and name made again as scripts/build-web makes them.
+const BUILD_B_MARK = '\n// build B\n';
+function makeBuildB(from, to) {
+  fs.cpSync(from, to, { recursive: true });
+  fs.appendFileSync(path.join(to, 'grimvale.js'), BUILD_B_MARK);
+  fs.appendFileSync(path.join(to, 'grimvale.wasm'), Buffer.from([0, 8, 7, ...Buffer.from('build-b')]));
+  let worker = fs.readFileSync(path.join(to, 'sw.js'), 'utf8').replace(/const BUILD\s*=\s*"[^"]*"/, 'const BUILD="b"');
+  for (const name of ['grimvale.js', 'grimvale.wasm']) {
+    const hash = crypto.createHash('sha256').update(fs.readFileSync(path.join(to, name))).digest('base64');
+    worker = worker.replace(new RegExp(`"${name.replace('.', '\\.')}"\\s*:\\s*"sha256-[^"]*"`), `"${name}":"sha256-${hash}"`);
+  }
+  check(worker.includes('"b"') && !worker.includes(fs.readFileSync(path.join(from, 'sw.js'), 'utf8').match(/grimvale\.wasm":"[^"]*/)[0]),
+        'sw.js is not written as the test expects');
+  fs.writeFileSync(path.join(to, 'sw.js'), worker);
+  return to;
+}
+
+// Opens the game, then waits for the browser's look for a new build to end, installed or refused.
+async function visitAndUpdate(page, url) {
+  await openGame(page, url);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 });
+  await page.evaluate(async () => {
+    const registration = await navigator.serviceWorker.getRegistration();
+    await registration.update().catch(() => {});
+    for (let waited = 0; registration.installing && waited < 10000; waited += 50) await new Promise((done) => setTimeout(done, 50));
+  });
 }
 
 const scenarios = {
@@ -386,6 +416,39 @@ const scenarios = {
     await openGame(page, host.url);
     await screenshot(page, 'offline');
     await checkTitle(page, 'with the host gone');
+
+    // A host caught halfway through copying build B over build A, B's files but A's grimvale.wasm:
+    // A plays on at every visit until the copy is complete, and then B installs and plays.
+    const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'grimvale-host-'));
+    const buildB = makeBuildB(values.site, path.join(scratch, 'b'));
+    const served = path.join(scratch, 'served');
+    fs.cpSync(values.site, served, { recursive: true });
+    const copying = await restart([], '/copying/', served);
+    const kept = () => page.evaluate(async () => (await caches.keys()).filter((name) => name.startsWith('grimvale /copying/ ')));
+    await visitAndUpdate(page, copying.url);
+    const buildA = await kept();
+    check(buildA.length === 1, `after a visit the host's copy is kept as ${JSON.stringify(buildA)}`);
+    const copyOver = (names) => {
+      const later = new Date(Date.now() + 60000);  // newer than the browser's copies, whatever the clock's second
+      for (const name of names) {
+        fs.copyFileSync(path.join(buildB, name), path.join(served, name));
+        fs.utimesSync(path.join(served, name), later, later);
+      }
+    };
+    copyOver(fs.readdirSync(buildB).filter((name) => name !== 'grimvale.wasm'));
+    for (let visit = 0; visit < 2; visit++) {
+      await visitAndUpdate(page, copying.url);
+      await checkTitle(page, 'from a half-copied host');
+      check(JSON.stringify(await kept()) === JSON.stringify(buildA), `a half-copied host left ${JSON.stringify(await kept())}`);
+    }
+    copyOver(['grimvale.wasm']);
+    await visitAndUpdate(page, copying.url);
+    await eventually(async () => check(!(await kept()).includes(buildA[0]), `the complete copy left ${JSON.stringify(await kept())}`), 10000);
+    await openGame(page, copying.url);
+    await checkTitle(page, 'on build B');
+    const runtime = await page.evaluate(() => fetch('grimvale.js').then((response) => response.text()));
+    check(runtime.endsWith(BUILD_B_MARK), 'after the complete copy the game is not build B');
+    fs.rmSync(scratch, { recursive: true, force: true });
   },
 };
 
@@ -393,8 +456,8 @@ async function main() {
   if (!scenarios[scenario]) throw new Error(`no scenario "${scenario}"; there are: ${Object.keys(scenarios).join(', ')}`);
   let server = await site.serve(values.site);
   const extra = [];
-  const restart = async (missing, base) => {
-    const other = await site.serve(values.site, missing, base);
+  const restart = async (missing, base, folder = values.site) => {
+    const other = await site.serve(folder, missing, base);
     extra.push(other);
     return other;
   };
