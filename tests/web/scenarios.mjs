@@ -9,6 +9,7 @@ import crypto from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import { parseArgs } from 'node:util';
 import * as site from './site.mjs';
 
@@ -390,7 +391,24 @@ const scenarios = {
       await page.goto(host.url);
       const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
       await screenshot(page, `without-${missing}`);
-      check(said.includes(`${missing} did not load`), `without ${missing} the page says "${said}"`);
+      check(said.includes(`${missing} did not ${missing === 'grimvale.data' ? 'arrive' : 'load'}`), `without ${missing} the page says "${said}"`);
+    }
+    // Each way the packed files can go wrong on the way gets its own line.
+    const flipped = (bytes) => { const body = Buffer.from(bytes); body[body.length >> 1] ^= 0x55; return { body }; };
+    const spoilt = {
+      'cut short': [(bytes) => ({ body: bytes.subarray(0, bytes.length >> 1) }), 'arrived damaged'],
+      corrupted: [flipped, 'arrived damaged'],
+      uncompressed: [(bytes) => ({ body: zlib.gunzipSync(bytes) }), 'is not the game\'s package'],
+      'a page with status 200': [() => ({ body: Buffer.from('<!doctype html><title>Welcome</title>'), headers: { 'Content-Type': 'text/html' } }),
+                                 'is not the game\'s package'],
+      'a broken connection': [(bytes) => ({ brokenAfter: bytes.length >> 1 }), 'did not arrive whole'],
+      'Content-Encoding: gzip': [() => ({ headers: { 'Content-Encoding': 'gzip' } }), 'compressing a file that is already compressed'],
+    };
+    for (const [how, [spoil, line]] of Object.entries(spoilt)) {
+      const host = await restart([], '/', values.site, { 'grimvale.data': spoil });
+      await page.goto(host.url);
+      const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
+      check(said.includes('grimvale.data ') && said.includes(line), `with grimvale.data ${how} the page says "${said}"`);
     }
     await page.addInitScript(() => { delete window.WebAssembly; });
     await page.goto(url);
@@ -456,8 +474,8 @@ async function main() {
   if (!scenarios[scenario]) throw new Error(`no scenario "${scenario}"; there are: ${Object.keys(scenarios).join(', ')}`);
   let server = await site.serve(values.site);
   const extra = [];
-  const restart = async (missing, base, folder = values.site) => {
-    const other = await site.serve(folder, missing, base);
+  const restart = async (missing, base, folder = values.site, spoil) => {
+    const other = await site.serve(folder, missing, base, spoil);
     extra.push(other);
     return other;
   };

@@ -16,9 +16,11 @@ const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
 
 // Serves the folder's files at a free port of 127.0.0.1, under the sub-path `base`; files named in
 // `missing` answer 404, as they would on a host where they were never copied. Like most hosts it
-// compresses nothing and answers "not modified" to a browser that has the file. Resolves to
+// compresses nothing and answers "not modified" to a browser that has the file. A host that spoils a
+// file: `spoil` maps its name to a function of its bytes giving { body, headers } to send instead,
+// and with `brokenAfter` the connection breaks after that many bytes. Resolves to
 // { url, close, sent }, sent() being the bytes of files sent so far.
-export function serve(folder, missing = [], base = '/') {
+export function serve(folder, missing = [], base = '/', spoil = {}) {
   let sent = 0;
   const server = http.createServer((request, response) => {
     const asked = decodeURIComponent(new URL(request.url, 'http://x').pathname);
@@ -30,14 +32,19 @@ export function serve(folder, missing = [], base = '/') {
       return;
     }
     const modified = fs.statSync(file).mtime.toUTCString();
-    if (request.headers['if-modified-since'] === modified) {
+    if (request.headers['if-modified-since'] === modified && !spoil[name]) {
       response.writeHead(304, { 'Last-Modified': modified });
       response.end();
       return;
     }
-    const body = fs.readFileSync(file);
+    const spoilt = spoil[name] ? spoil[name](fs.readFileSync(file)) : {};
+    const body = spoilt.body || fs.readFileSync(file);
     response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
-                              'Content-Length': body.length, 'Last-Modified': modified });
+                              'Content-Length': body.length, 'Last-Modified': modified, ...spoilt.headers });
+    if (spoilt.brokenAfter !== undefined) {
+      response.write(body.subarray(0, spoilt.brokenAfter), () => setTimeout(() => response.destroy(), 100));
+      return;
+    }
     response.end(body);
     sent += body.length;
   });
