@@ -88,20 +88,31 @@ async function shotRightOf(page, from) {
   return false;
 }
 
-// Build B: this build with a mark of its own at the end of grimvale.js and of grimvale.wasm (a
-// custom section), its service worker's hashes and name made again as scripts/build-web makes them.
-const BUILD_B_MARK = '\n// build B\n';
+// grimvale.pack (web/tools/pack.mjs) made again with change(name, bytes) giving each part's bytes.
+function repacked(file, change) {
+  const inflated = zlib.gunzipSync(fs.readFileSync(file));
+  const pieces = [inflated.subarray(0, inflated.indexOf(10) + 1)];
+  for (let at = pieces[0].length; at < inflated.length;) {
+    const newline = inflated.indexOf(10, at);
+    const [name, length] = inflated.subarray(at, newline).toString().split(' ');
+    const bytes = change(name, inflated.subarray(newline + 1, newline + 1 + Number(length)));
+    at = newline + 1 + Number(length);
+    pieces.push(Buffer.from(`${name} ${bytes.length}\n`), bytes);
+  }
+  return zlib.gzipSync(Buffer.concat(pieces), { level: 9 });
+}
+
+// Build B: this build with a mark of its own at the end of the runtime in grimvale.pack (setting
+// window.buildB), its service worker's hashes and name made again as scripts/build-web makes them.
 function makeBuildB(from, to) {
   fs.cpSync(from, to, { recursive: true });
-  fs.appendFileSync(path.join(to, 'grimvale.js'), BUILD_B_MARK);
-  fs.appendFileSync(path.join(to, 'grimvale.wasm'), Buffer.from([0, 8, 7, ...Buffer.from('build-b')]));
-  let worker = fs.readFileSync(path.join(to, 'sw.js'), 'utf8').replace(/const BUILD\s*=\s*"[^"]*"/, 'const BUILD="b"');
-  for (const name of ['grimvale.js', 'grimvale.wasm']) {
-    const hash = crypto.createHash('sha256').update(fs.readFileSync(path.join(to, name))).digest('base64');
-    worker = worker.replace(new RegExp(`"${name.replace('.', '\\.')}"\\s*:\\s*"sha256-[^"]*"`), `"${name}":"sha256-${hash}"`);
-  }
-  check(worker.includes('"b"') && !worker.includes(fs.readFileSync(path.join(from, 'sw.js'), 'utf8').match(/grimvale\.wasm":"[^"]*/)[0]),
-        'sw.js is not written as the test expects');
+  const pack = repacked(path.join(from, 'grimvale.pack'),
+                        (name, bytes) => (name === 'grimvale.js' ? Buffer.concat([bytes, Buffer.from('\nwindow.buildB = true;\n')]) : bytes));
+  fs.writeFileSync(path.join(to, 'grimvale.pack'), pack);
+  const hash = crypto.createHash('sha256').update(pack).digest('base64');
+  const worker = fs.readFileSync(path.join(to, 'sw.js'), 'utf8').replace(/const BUILD\s*=\s*"[^"]*"/, 'const BUILD="b"')
+    .replace(/"grimvale\.pack"\s*:\s*"sha256-[^"]*"/, `"grimvale.pack":"sha256-${hash}"`);
+  check(worker.includes('"b"') && worker.includes(hash), 'sw.js is not written as the test expects');
   fs.writeFileSync(path.join(to, 'sw.js'), worker);
   return to;
 }
@@ -375,46 +386,73 @@ const scenarios = {
   // game could not start.
   async loading({ launch, url, restart }) {
     const page = await launch();
+    await page.addInitScript(() => {
+      window.statusLog = [];
+      document.addEventListener('DOMContentLoaded', () => {
+        const status = document.getElementById('status');
+        new MutationObserver(() => window.statusLog.push([performance.now(), status.textContent]))
+          .observe(status, { childList: true, characterData: true, subtree: true });
+      });
+    });
     const line = await page.context().newCDPSession(page);
     await line.send('Network.emulateNetworkConditions', { offline: false, latency: 50, downloadThroughput: 5e4, uploadThroughput: 5e4 });
-    const opening = page.goto(url);
-    const said = new Set();
-    for (let text = ''; !text.startsWith('Playing'); text = await site.statusText(page)) if (text) said.add(text);
-    await opening;
+    await page.goto(url);
+    await site.waitForStatus(page, 'Playing', 30000);
     await line.send('Network.emulateNetworkConditions', { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
-    const progress = [...said].filter((text) => /^Loading the game files: \d+% of \d+ KB$/.test(text));
-    check(progress.length >= 3 && [...said].every((text) => text.startsWith('Loading')),
-          `while the files arrive the page says: ${[...said].join(' | ')}`);
+    const said = await page.evaluate(() => window.statusLog);
+    const progress = said.filter(([, text]) => /^Loading the game files: \d+% of \d+ KB$/.test(text));
+    const percents = progress.map(([, text]) => Number(/(\d+)%/.exec(text)[1]));
+    check(progress.length >= 3 && percents[percents.length - 1] === 100 && percents.every((p, i) => i === 0 || p >= percents[i - 1]) &&
+          said.every(([, text]) => /^(Loading|Playing)/.test(text)),
+          `while the files arrive the page says: ${said.map(([, text]) => text).join(' | ')}`);
+    // At most every 100 ms: the page's clock reads the status line late when a long task holds it.
+    const counting = progress[progress.length - 1][0] - progress[0][0];
+    check(progress.length <= counting / 100 + 2, `the download is counted ${progress.length} times in ${Math.round(counting)} ms`);
 
-    for (const missing of ['grimvale.data', 'grimvale.wasm', 'grimvale.js']) {
+    for (const missing of ['grimvale.pack', 'unpack.js']) {
       const host = await restart([missing]);
       await page.goto(host.url);
       const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
       await screenshot(page, `without-${missing}`);
-      check(said.includes(`${missing} did not ${missing === 'grimvale.data' ? 'arrive' : 'load'}`), `without ${missing} the page says "${said}"`);
+      check(said.includes(`${missing} did not arrive`), `without ${missing} the page says "${said}"`);
     }
-    // Each way the packed files can go wrong on the way gets its own line.
-    const flipped = (bytes) => { const body = Buffer.from(bytes); body[body.length >> 1] ^= 0x55; return { body }; };
+    // Each way the pack can go wrong on the way, and a part of it that is damaged, get their own line.
+    const flipped = (bytes) => { const body = Buffer.from(bytes); body[body.length >> 1] ^= 0x55; return body; };
+    const pack = path.join(values.site, 'grimvale.pack');
     const spoilt = {
-      'cut short': [(bytes) => ({ body: bytes.subarray(0, bytes.length >> 1) }), 'arrived damaged'],
-      corrupted: [flipped, 'arrived damaged'],
-      uncompressed: [(bytes) => ({ body: zlib.gunzipSync(bytes) }), 'is not the game\'s package'],
+      'cut short': [(bytes) => ({ body: bytes.subarray(0, bytes.length >> 1) }), 'grimvale.pack arrived damaged'],
+      corrupted: [(bytes) => ({ body: flipped(bytes) }), 'grimvale.pack arrived damaged'],
+      uncompressed: [(bytes) => ({ body: zlib.gunzipSync(bytes) }), 'grimvale.pack arrived but is not the game\'s pack'],
       'a page with status 200': [() => ({ body: Buffer.from('<!doctype html><title>Welcome</title>'), headers: { 'Content-Type': 'text/html' } }),
-                                 'is not the game\'s package'],
-      'a broken connection': [(bytes) => ({ brokenAfter: bytes.length >> 1 }), 'did not arrive whole'],
+                                 'grimvale.pack arrived but is not the game\'s pack'],
+      'a broken connection': [(bytes) => ({ brokenAfter: bytes.length >> 1 }), 'grimvale.pack did not arrive whole'],
       'Content-Encoding: gzip': [() => ({ headers: { 'Content-Encoding': 'gzip' } }), 'compressing a file that is already compressed'],
+      'a damaged grimvale.wasm': [() => ({ body: repacked(pack, (name, bytes) => (name === 'grimvale.wasm' ? flipped(bytes) : bytes)) }),
+                                  'grimvale.wasm in grimvale.pack could not be compiled'],
+      'a damaged picture': [() => ({ body: repacked(pack, (name, bytes) => (name === 'Graphics/bg.bmp' ? bytes.subarray(0, 100) : bytes)) }),
+                            'Graphics/bg.bmp in grimvale.pack could not be decoded'],
     };
     for (const [how, [spoil, line]] of Object.entries(spoilt)) {
-      const host = await restart([], '/', values.site, { 'grimvale.data': spoil });
+      const host = await restart([], '/', values.site, { 'grimvale.pack': spoil });
       await page.goto(host.url);
       const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
-      check(said.includes('grimvale.data ') && said.includes(line), `with grimvale.data ${how} the page says "${said}"`);
+      check(said.includes(line), `with grimvale.pack ${how} the page says "${said}"`);
     }
-    await page.addInitScript(() => { delete window.WebAssembly; });
-    await page.goto(url);
-    await site.waitForStatus(page, 'Could not start the game: ', 10000);
-    await screenshot(page, 'without-webassembly');
+
+    // Opened from disk, or in a browser without DecompressionStream or WebAssembly.
+    const lacking = [
+      [() => page.goto(`file://${path.resolve(values.site, 'index.html')}`), 'must come from a web server'],
+      [() => page.addInitScript(() => { delete window.DecompressionStream; }).then(() => page.goto(url)), 'cannot unpack the game\'s files'],
+      [() => page.addInitScript(() => { delete window.WebAssembly; }).then(() => page.goto(url)), 'cannot run WebAssembly'],
+    ];
+    for (const [open, line] of lacking) {
+      await open();
+      const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
+      await screenshot(page, line.replace(/\W+/g, '-'));
+      check(said.includes(line), `the page says "${said}", not that it ${line}`);
+    }
   },
+
 
   // build-web/ is light enough for a slow line; served under a sub-path, one visit makes the page an
   // installable app whose service worker keeps its files, and with the host gone a reload plays.
@@ -435,7 +473,7 @@ const scenarios = {
     await screenshot(page, 'offline');
     await checkTitle(page, 'with the host gone');
 
-    // A host caught halfway through copying build B over build A, B's files but A's grimvale.wasm:
+    // A host caught halfway through copying build B over build A, B's files but A's grimvale.pack:
     // A plays on at every visit until the copy is complete, and then B installs and plays.
     const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'grimvale-host-'));
     const buildB = makeBuildB(values.site, path.join(scratch, 'b'));
@@ -453,19 +491,19 @@ const scenarios = {
         fs.utimesSync(path.join(served, name), later, later);
       }
     };
-    copyOver(fs.readdirSync(buildB).filter((name) => name !== 'grimvale.wasm'));
+    copyOver(fs.readdirSync(buildB).filter((name) => name !== 'grimvale.pack'));
     for (let visit = 0; visit < 2; visit++) {
       await visitAndUpdate(page, copying.url);
       await checkTitle(page, 'from a half-copied host');
       check(JSON.stringify(await kept()) === JSON.stringify(buildA), `a half-copied host left ${JSON.stringify(await kept())}`);
+      check(await page.evaluate(() => window.buildB) === undefined, 'a half-copied host plays build B');
     }
-    copyOver(['grimvale.wasm']);
+    copyOver(['grimvale.pack']);
     await visitAndUpdate(page, copying.url);
     await eventually(async () => check(!(await kept()).includes(buildA[0]), `the complete copy left ${JSON.stringify(await kept())}`), 10000);
     await openGame(page, copying.url);
     await checkTitle(page, 'on build B');
-    const runtime = await page.evaluate(() => fetch('grimvale.js').then((response) => response.text()));
-    check(runtime.endsWith(BUILD_B_MARK), 'after the complete copy the game is not build B');
+    check(await page.evaluate(() => window.buildB) === true, 'after the complete copy the game is not build B');
     fs.rmSync(scratch, { recursive: true, force: true });
   },
 };
