@@ -2,9 +2,12 @@
 // browser's cache, so that after one visit the game starts without the network, and answers from
 // that cache before asking the host. A new build is a new service worker (its list and hash differ),
 // which the browser finds at the next visit: it fetches the new build's files into a cache of its
-// own, takes over at once and deletes the caches of earlier builds.
+// own, takes over at once and deletes the caches of earlier builds. FILES names each file with the
+// hash the build gave it: a host caught halfway through copying a new build serves some files of
+// each, and the new worker then refuses to install, so the old build plays on and the browser tries
+// the new one again at a later visit.
 const BUILD = 'unbuilt';
-const FILES = [];
+const FILES = {};
 
 // Each copy of the game on a host keeps its own caches, named after the folder it is served from.
 const SCOPE = new URL(self.registration.scope).pathname;
@@ -15,8 +18,14 @@ self.addEventListener('install', (event) => {
   event.waitUntil((async () => {
     const cache = await caches.open(CACHE);
     // Each checked with the host, as the browser's HTTP cache may still hold an earlier build's
-    // files; those the page has just fetched come back "not modified" from most hosts.
-    await cache.addAll(FILES.map((name) => new Request(name, { cache: 'no-cache' })));
+    // files; those the page has just fetched come back "not modified" from most hosts. A file
+    // whose bytes do not match its hash fails its fetch.
+    try {
+      await cache.addAll(Object.entries(FILES).map(([name, integrity]) => new Request(name, { integrity, cache: 'no-cache' })));
+    } catch (error) {
+      await caches.delete(CACHE);
+      throw error;
+    }
     await self.skipWaiting();
   })());
 });
@@ -36,7 +45,7 @@ self.addEventListener('fetch', (event) => {
   const url = new URL(event.request.url);
   if (event.request.method !== 'GET' || url.origin !== self.location.origin || !url.pathname.startsWith(SCOPE)) return;
   const name = decodeURIComponent(url.pathname.slice(SCOPE.length)) || 'index.html';
-  if (!FILES.includes(name)) return;
+  if (!Object.prototype.hasOwnProperty.call(FILES, name)) return;
   event.respondWith(caches.open(CACHE)
     .then((cache) => cache.match(name, { ignoreSearch: true }))
     .then((kept) => kept || fetch(event.request)));

@@ -11,21 +11,19 @@ add_executable(grimvale src/shell/main.cpp ${web_sources} src/platform/platform_
 target_include_directories(grimvale PRIVATE src)
 target_compile_options(grimvale PRIVATE -Wall -Wextra)
 
-# The files are packed under the same relative paths the desktop game opens. Preloading lets the
-# browser decode the pictures, which is how the emulated SDL loads them; the browser goes by what a
-# file holds, not by its name, so scripts/build-web packs the pictures as PNG files of the same pixels
-# (made by web/tools) under their .bmp names, from GRIMVALE_WEB_PICTURES. The runtime exits when the
-# game ends, so the page hears of it through Module.onExit.
-set(GRIMVALE_WEB_PICTURES "${PROJECT_SOURCE_DIR}/Graphics" CACHE PATH "The pictures packed for the browser")
+# The fonts are packed under the same relative paths the desktop game opens, into grimvale.data.
+# The pictures are not: scripts/build-web puts them in the page's pack as PNG files of the same pixels
+# under their .bmp names (made by web/tools), and the page decodes them while the pack streams in and
+# hands them to the emulated SDL, which loads a picture from what the page decoded (its
+# preloadedImages). The runtime exits when the game ends, so the page hears of it through
+# Module.onExit.
 set(GRIMVALE_WEB_FILES
-  "${GRIMVALE_WEB_PICTURES}@/Graphics"
   "${PROJECT_SOURCE_DIR}/data/font1@/data/font1"
   "${PROJECT_SOURCE_DIR}/data/font2@/data/font2")
 set(web_link_options
   -sENVIRONMENT=web
   -sEXIT_RUNTIME=1
   -sALLOW_MEMORY_GROWTH=1
-  --use-preload-plugins
   "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/web/pagehide.js")
 foreach(files ${GRIMVALE_WEB_FILES})
   list(APPEND web_link_options "SHELL:--preload-file ${files}")
@@ -33,6 +31,5 @@ endforeach()
 target_link_options(grimvale PRIVATE ${web_link_options})
 
 # Relink when a packed file changes.
-file(GLOB_RECURSE packed_files "${GRIMVALE_WEB_PICTURES}/*" "${PROJECT_SOURCE_DIR}/data/font1/*"
-     "${PROJECT_SOURCE_DIR}/data/font2/*")
+file(GLOB_RECURSE packed_files "${PROJECT_SOURCE_DIR}/data/font1/*" "${PROJECT_SOURCE_DIR}/data/font2/*")
 set_property(TARGET grimvale APPEND PROPERTY LINK_DEPENDS ${packed_files} ${PROJECT_SOURCE_DIR}/web/pagehide.js)

@@ -5,9 +5,11 @@
 // Usage: node scenarios.mjs SCENARIO --site build-web --root REPO --keep DIR [--engine chromium|firefox|webkit]
 // Exits 0 when every check holds; otherwise says what was seen, keeps the page's screenshots as
 // PNG files under DIR/SCENARIO and exits 1.
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import { parseArgs } from 'node:util';
 import * as site from './site.mjs';
 
@@ -87,6 +89,46 @@ async function shotRightOf(page, from) {
     if (site.findSprite(shown, bullet, from.x + 12, from.y, site.SCREEN_W, from.y + 20, 4).length > 0) return true;
   }
   return false;
+}
+
+// grimvale.pack (web/tools/pack.mjs) made again with change(name, bytes) giving each part's bytes.
+function repacked(file, change) {
+  const inflated = zlib.gunzipSync(fs.readFileSync(file));
+  const pieces = [inflated.subarray(0, inflated.indexOf(10) + 1)];
+  for (let at = pieces[0].length; at < inflated.length;) {
+    const newline = inflated.indexOf(10, at);
+    const [name, length] = inflated.subarray(at, newline).toString().split(' ');
+    const bytes = change(name, inflated.subarray(newline + 1, newline + 1 + Number(length)));
+    at = newline + 1 + Number(length);
+    pieces.push(Buffer.from(`${name} ${bytes.length}\n`), bytes);
+  }
+  return zlib.gzipSync(Buffer.concat(pieces), { level: 9 });
+}
+
+// Build B: this build with a mark of its own at the end of the runtime in grimvale.pack (setting
+// window.buildB), its service worker's hashes and name made again as scripts/build-web makes them.
+function makeBuildB(from, to) {
+  fs.cpSync(from, to, { recursive: true });
+  const pack = repacked(path.join(from, 'grimvale.pack'),
+                        (name, bytes) => (name === 'grimvale.js' ? Buffer.concat([bytes, Buffer.from('\nwindow.buildB = true;\n')]) : bytes));
+  fs.writeFileSync(path.join(to, 'grimvale.pack'), pack);
+  const hash = crypto.createHash('sha256').update(pack).digest('base64');
+  const worker = fs.readFileSync(path.join(to, 'sw.js'), 'utf8').replace(/const BUILD\s*=\s*"[^"]*"/, 'const BUILD="b"')
+    .replace(/"grimvale\.pack"\s*:\s*"sha256-[^"]*"/, `"grimvale.pack":"sha256-${hash}"`);
+  check(worker.includes('"b"') && worker.includes(hash), 'sw.js is not written as the test expects');
+  fs.writeFileSync(path.join(to, 'sw.js'), worker);
+  return to;
+}
+
+// Opens the game, then waits for the browser's look for a new build to end, installed or refused.
+async function visitAndUpdate(page, url) {
+  await openGame(page, url);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 });
+  await page.evaluate(async () => {
+    const registration = await navigator.serviceWorker.getRegistration();
+    await registration.update().catch(() => {});
+    for (let waited = 0; registration.installing && waited < 10000; waited += 50) await new Promise((done) => setTimeout(done, 50));
+  });
 }
 
 const scenarios = {
@@ -522,27 +564,71 @@ const scenarios = {
   // game could not start.
   async loading({ launch, url, restart }) {
     const page = await launch();
-    const slow = await restart([], '/', 5e4);
-    const opening = page.goto(slow.url);
-    const said = new Set();
-    for (let text = ''; !text.startsWith('Playing'); text = await site.statusText(page).catch(() => '')) if (text) said.add(text);
-    await opening;
-    const progress = [...said].filter((text) => /^Loading the game files: \d+% of \d+ KB$/.test(text));
-    check(progress.length >= 3 && [...said].every((text) => text.startsWith('Loading')),
-          `while the files arrive the page says: ${[...said].join(' | ')}`);
+    await page.addInitScript(() => {
+      window.statusLog = [];
+      document.addEventListener('DOMContentLoaded', () => {
+        const status = document.getElementById('status');
+        new MutationObserver(() => window.statusLog.push([performance.now(), status.textContent]))
+          .observe(status, { childList: true, characterData: true, subtree: true });
+      });
+    });
+    const slow = await restart([], '/', values.site, {}, 5e4);
+    await page.goto(slow.url);
+    await site.waitForStatus(page, 'Playing', 30000);
+    const said = await page.evaluate(() => window.statusLog);
+    const progress = said.filter(([, text]) => /^Loading the game files: \d+% of \d+ KB$/.test(text));
+    const percents = progress.map(([, text]) => Number(/(\d+)%/.exec(text)[1]));
+    check(progress.length >= 3 && percents[percents.length - 1] === 100 && percents.every((p, i) => i === 0 || p >= percents[i - 1]) &&
+          said.every(([, text]) => /^(Loading|Playing)/.test(text)),
+          `while the files arrive the page says: ${said.map(([, text]) => text).join(' | ')}`);
+    // At most every 100 ms: the page's clock reads the status line late when a long task holds it.
+    const counting = progress[progress.length - 1][0] - progress[0][0];
+    check(progress.length <= counting / 100 + 2, `the download is counted ${progress.length} times in ${Math.round(counting)} ms`);
 
-    for (const missing of ['grimvale.data', 'grimvale.wasm', 'grimvale.js']) {
+    for (const missing of ['grimvale.pack', 'unpack.js']) {
       const host = await restart([missing]);
       await page.goto(host.url);
       const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
       await screenshot(page, `without-${missing}`);
-      check(said.includes(`${missing} did not load`), `without ${missing} the page says "${said}"`);
+      check(said.includes(`${missing} did not arrive`), `without ${missing} the page says "${said}"`);
     }
-    await page.addInitScript(() => { delete window.WebAssembly; });
-    await page.goto(url);
-    await site.waitForStatus(page, 'Could not start the game: ', 10000);
-    await screenshot(page, 'without-webassembly');
+    // Each way the pack can go wrong on the way, and a part of it that is damaged, get their own line.
+    const flipped = (bytes) => { const body = Buffer.from(bytes); body[body.length >> 1] ^= 0x55; return body; };
+    const pack = path.join(values.site, 'grimvale.pack');
+    const spoilt = {
+      'cut short': [(bytes) => ({ body: bytes.subarray(0, bytes.length >> 1) }), 'grimvale.pack arrived damaged'],
+      corrupted: [(bytes) => ({ body: flipped(bytes) }), 'grimvale.pack arrived damaged'],
+      uncompressed: [(bytes) => ({ body: zlib.gunzipSync(bytes) }), 'grimvale.pack arrived but is not the game\'s pack'],
+      'a page with status 200': [() => ({ body: Buffer.from('<!doctype html><title>Welcome</title>'), headers: { 'Content-Type': 'text/html' } }),
+                                 'grimvale.pack arrived but is not the game\'s pack'],
+      'a broken connection': [(bytes) => ({ brokenAfter: bytes.length >> 1 }), 'grimvale.pack did not arrive whole'],
+      'Content-Encoding: gzip': [() => ({ headers: { 'Content-Encoding': 'gzip' } }), 'compressing a file that is already compressed'],
+      'a damaged grimvale.wasm': [() => ({ body: repacked(pack, (name, bytes) => (name === 'grimvale.wasm' ? flipped(bytes) : bytes)) }),
+                                  'grimvale.wasm in grimvale.pack could not be compiled'],
+      'a damaged picture': [() => ({ body: repacked(pack, (name, bytes) => (name === 'Graphics/bg.bmp' ? bytes.subarray(0, 100) : bytes)) }),
+                            'Graphics/bg.bmp in grimvale.pack could not be decoded'],
+    };
+    for (const [how, [spoil, line]] of Object.entries(spoilt)) {
+      const host = await restart([], '/', values.site, { 'grimvale.pack': spoil });
+      await page.goto(host.url);
+      const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
+      check(said.includes(line), `with grimvale.pack ${how} the page says "${said}"`);
+    }
+
+    // Opened from disk, or in a browser without DecompressionStream or WebAssembly.
+    const lacking = [
+      [() => page.goto(`file://${path.resolve(values.site, 'index.html')}`), 'must come from a web server'],
+      [() => page.addInitScript(() => { delete window.DecompressionStream; }).then(() => page.goto(url)), 'cannot unpack the game\'s files'],
+      [() => page.addInitScript(() => { delete window.WebAssembly; }).then(() => page.goto(url)), 'cannot run WebAssembly'],
+    ];
+    for (const [open, line] of lacking) {
+      await open();
+      const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
+      await screenshot(page, line.replace(/\W+/g, '-'));
+      check(said.includes(line), `the page says "${said}", not that it ${line}`);
+    }
   },
+
 
   // build-web/ is light enough for a slow line; served under a sub-path, one visit makes the page an
   // installable app whose service worker keeps its files, and with the host gone a reload plays.
@@ -564,6 +650,39 @@ const scenarios = {
     await openGame(page, host.url);
     await screenshot(page, 'offline');
     await checkTitle(page, 'with the host gone');
+
+    // A host caught halfway through copying build B over build A, B's files but A's grimvale.pack:
+    // A plays on at every visit until the copy is complete, and then B installs and plays.
+    const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'grimvale-host-'));
+    const buildB = makeBuildB(values.site, path.join(scratch, 'b'));
+    const served = path.join(scratch, 'served');
+    fs.cpSync(values.site, served, { recursive: true });
+    const copying = await restart([], '/copying/', served);
+    const kept = () => page.evaluate(async () => (await caches.keys()).filter((name) => name.startsWith('grimvale /copying/ ')));
+    await visitAndUpdate(page, copying.url);
+    const buildA = await kept();
+    check(buildA.length === 1, `after a visit the host's copy is kept as ${JSON.stringify(buildA)}`);
+    const copyOver = (names) => {
+      const later = new Date(Date.now() + 60000);  // newer than the browser's copies, whatever the clock's second
+      for (const name of names) {
+        fs.copyFileSync(path.join(buildB, name), path.join(served, name));
+        fs.utimesSync(path.join(served, name), later, later);
+      }
+    };
+    copyOver(fs.readdirSync(buildB).filter((name) => name !== 'grimvale.pack'));
+    for (let visit = 0; visit < 2; visit++) {
+      await visitAndUpdate(page, copying.url);
+      await checkTitle(page, 'from a half-copied host');
+      check(JSON.stringify(await kept()) === JSON.stringify(buildA), `a half-copied host left ${JSON.stringify(await kept())}`);
+      check(await page.evaluate(() => window.buildB) === undefined, 'a half-copied host plays build B');
+    }
+    copyOver(['grimvale.pack']);
+    await visitAndUpdate(page, copying.url);
+    await eventually(async () => check(!(await kept()).includes(buildA[0]), `the complete copy left ${JSON.stringify(await kept())}`), 10000);
+    await openGame(page, copying.url);
+    await checkTitle(page, 'on build B');
+    check(await page.evaluate(() => window.buildB) === true, 'after the complete copy the game is not build B');
+    fs.rmSync(scratch, { recursive: true, force: true });
   },
 };
 
@@ -571,8 +690,8 @@ async function main() {
   if (!scenarios[scenario]) throw new Error(`no scenario "${scenario}"; there are: ${Object.keys(scenarios).join(', ')}`);
   let server = await site.serve(values.site);
   const extra = [];
-  const restart = async (missing, base, rate) => {
-    const other = await site.serve(values.site, missing, base, rate);
+  const restart = async (missing, base, folder = values.site, spoil, rate) => {
+    const other = await site.serve(folder, missing, base, spoil, rate);
     extra.push(other);
     return other;
   };

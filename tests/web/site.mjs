@@ -18,10 +18,12 @@ const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
 
 // Serves the folder's files at a free port of 127.0.0.1, under the sub-path `base`; files named in
 // `missing` answer 404, as they would on a host where they were never copied. Like most hosts it
-// compresses nothing and answers "not modified" to a browser that has the file. A host given a
-// rate sends its files at that many bytes a second, as over a slow line. Resolves to
-// { url, close, sent }, sent() being the bytes of files sent so far.
-export function serve(folder, missing = [], base = '/', rate = 0) {
+// compresses nothing and answers "not modified" to a browser that has the file. A host that spoils a
+// file: `spoil` maps its name to a function of its bytes giving { body, headers } to send instead,
+// and with `brokenAfter` the connection breaks after that many bytes. A host given a rate sends its
+// files at that many bytes a second, as over a slow line. Resolves to { url, close, sent }, sent()
+// being the bytes of files sent so far.
+export function serve(folder, missing = [], base = '/', spoil = {}, rate = 0) {
   let sent = 0;
   const server = http.createServer((request, response) => {
     const asked = decodeURIComponent(new URL(request.url, 'http://x').pathname);
@@ -33,18 +35,23 @@ export function serve(folder, missing = [], base = '/', rate = 0) {
       return;
     }
     const modified = fs.statSync(file).mtime.toUTCString();
-    if (request.headers['if-modified-since'] === modified) {
+    if (request.headers['if-modified-since'] === modified && !spoil[name]) {
       response.writeHead(304, { 'Last-Modified': modified });
       response.end();
       return;
     }
-    let body = fs.readFileSync(file);
+    const spoilt = spoil[name] ? spoil[name](fs.readFileSync(file)) : {};
+    let body = spoilt.body || fs.readFileSync(file);
     // A page opened in WebKit runs the scenario's scripts first (engines.mjs).
     if (path.extname(file) === '.html' && engines.pageScripts.length > 0) {
       body = Buffer.from(body.toString().replace('<head>', `<head><script>${engines.pageScripts.join('\n')}</script>`));
     }
     response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
-                              'Content-Length': body.length, 'Last-Modified': modified });
+                              'Content-Length': body.length, 'Last-Modified': modified, ...spoilt.headers });
+    if (spoilt.brokenAfter !== undefined) {
+      response.write(body.subarray(0, spoilt.brokenAfter), () => setTimeout(() => response.destroy(), 100));
+      return;
+    }
     sent += body.length;
     if (!rate) {
       response.end(body);

@@ -110,7 +110,8 @@ window.Grimvale = window.Grimvale || {};
       Grimvale.input.setRunning(true);
       Grimvale.controls.start();
       say('Playing. Click the game if it does not answer the keys.');
-      keepForOffline();
+      // The service worker's copies wait until the game's first frame is on screen.
+      requestAnimationFrame(function () { setTimeout(keepForOffline, 0); });
     },
     // Before the passes of each display frame.
     preMainLoop: function () {
@@ -132,32 +133,13 @@ window.Grimvale = window.Grimvale || {};
     }
   };
 
-  // A file that fails to arrive ends up here as an uncaught error (the packed files) or in onAbort.
+  // What the loader cannot start comes through onAbort; a script or the runtime that fails, here.
   window.addEventListener('error', function (event) {
-    var message = String(event.message || 'a file did not load').replace(/^Uncaught (Error: )?/, '');
-    var download = /^(.*) : .*\/([^\/]+)$/.exec(message);  // "Not Found : http://host/grimvale.data"
-    var unreached = /^NetworkError for: (.*)$/.exec(message);
-    if (download) message = download[2] + ' did not load (' + (download[1] || 'no answer') + ').';
-    if (unreached) message = unreached[1] + ' did not load (no answer from the host).';
-    fail(message);
+    fail(String(event.message || 'a script failed').replace(/^Uncaught (Error: )?/, ''));
   });
   window.addEventListener('unhandledrejection', function (event) {
     fail(String(event.reason && event.reason.message || event.reason));
   });
 
-  if (typeof WebAssembly !== 'object') {
-    fail('this browser cannot run WebAssembly.');
-    return;
-  }
-  // Opened from disk, the browser would refuse the game its files.
-  if (location.protocol === 'file:') {
-    fail('the page must come from a web server, not from disk. Run scripts/web and open the address it prints.');
-    return;
-  }
-  var script = document.createElement('script');
-  script.src = 'grimvale.js';
-  script.onerror = function () { fail('grimvale.js did not load.'); };
-  // The game's runtime asks for its packed files as it starts: they are fetched and unpacked first.
-  fetchGameFiles(window.Module).then(function () { document.body.appendChild(script); },
-                                     function (error) { fail(error.message); });
+  // The page's loader (unpack.js) starts the runtime with the game's files once this page has run.
 })();

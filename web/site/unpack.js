@@ -1,37 +1,231 @@
-// Fetches the game's packed files, grimvale.data, counting the download on the status line, and
-// unpacks them for the game. scripts/build-web compresses the package with gzip, so that it arrives
-// small from any host, compressing or not, and the browser inflates it itself.
+// Loads the game from its one pack, grimvale.pack (written by web/tools/pack.mjs, asked for by the
+// page's preload link from its first bytes): inflates it as it streams in, counting the download on
+// the status line, and puts each part to work as soon as it is whole: the page's scripts run in
+// their order, grimvale.wasm compiles while it streams, the pictures are decoded, the fonts' package
+// is kept for the runtime, and the runtime, grimvale.js, last, starts the game with all of them in
+// memory. Whatever fails is said with the file or part it was.
 'use strict';
 
-// Resolves once grimvale.data is in and unpacked, and handed to the game's runtime, which asks
-// Module.getPreloadedPackage for its package before fetching one; rejects saying why not.
-async function fetchGameFiles(Module) {
-  const name = 'grimvale.data';
-  if (typeof DecompressionStream !== 'function') throw new Error('this browser cannot unpack the game\'s files.');
+const PACK = 'grimvale.pack';
+
+// Until the page's own scripts have come out of the pack, the loader writes the status line itself.
+function failLoading(reason) {
+  if (window.Module && window.Module.onAbort) window.Module.onAbort(reason);
+  else document.getElementById('status').textContent = `Could not start the game: ${reason}`;
+}
+
+// The download counted as the runtime counts its own ("Downloading data... (loaded/total)"), at
+// most every 100 ms. A host that compresses the pack once more gives the length of what it sent,
+// not of what arrives: the count is then left out.
+function downloadCounter(total) {
+  let loaded = 0;
+  let said = -Infinity;
+  return (bytes, last) => {
+    loaded += bytes;
+    const now = performance.now();
+    if (!window.Module || !window.Module.setStatus || (now - said < 100 && !last)) return;
+    said = now;
+    window.Module.setStatus(loaded <= total ? `Downloading data... (${loaded}/${total})` : 'Downloading data...');
+  };
+}
+
+// Reads the inflated pack chunk by chunk: its opening line, then each part's line "NAME LENGTH" and
+// bytes. begin(name, length) gives the part's { take(bytes), end() }; `reading` names what it is in.
+function packReader(begin) {
+  let line = '';
+  let opened = false;
+  let part = null;
+  const reader = {
+    reading: 'its opening',
+    push(chunk) {
+      for (let at = 0; at < chunk.length;) {
+        if (part) {
+          const bytes = chunk.subarray(at, at + part.left);
+          part.take(bytes);
+          part.left -= bytes.length;
+          at += bytes.length;
+          if (part.left === 0) reader.close();
+          continue;
+        }
+        const newline = chunk.indexOf(10, at);
+        line += String.fromCharCode.apply(null, chunk.subarray(at, newline < 0 ? chunk.length : newline));
+        if (line.length > 300) throw new Error(`${PACK} is not the game's pack.`);
+        if (newline < 0) break;
+        at = newline + 1;
+        reader.header(line);
+        line = '';
+      }
+    },
+    header(text) {
+      const named = /^(\S+) (\d+)$/.exec(text);
+      if (!opened && text !== 'grimvale-pack 1') throw new Error(`${PACK} is not the game's pack (the host sent something else).`);
+      if (opened && !named) throw new Error(`${PACK} arrived damaged (after ${reader.reading}).`);
+      if (opened) {
+        reader.reading = named[1];
+        part = { ...begin(named[1], Number(named[2])), left: Number(named[2]) };
+        if (part.left === 0) reader.close();
+      }
+      opened = true;
+    },
+    close() {
+      part.end();
+      part = null;
+    },
+    finish() {
+      if (part || line || !opened) throw new Error(`${PACK} arrived cut short (in ${reader.reading}).`);
+    },
+  };
+  return reader;
+}
+
+// A part gathered whole into one buffer of its length.
+function gathered(length, whole) {
+  const bytes = new Uint8Array(length);
+  let at = 0;
+  return {
+    take(chunk) { bytes.set(chunk, at); at += chunk.length; },
+    end() { whole(bytes); },
+  };
+}
+
+// The WebAssembly module compiled from its bytes as they stream in, where the browser can.
+function compiling(length, compiled) {
+  if (typeof WebAssembly.compileStreaming !== 'function') {
+    return gathered(length, (bytes) => compiled(WebAssembly.compile(bytes)));
+  }
+  let stream;
+  const body = new ReadableStream({ start(controller) { stream = controller; } });
+  compiled(WebAssembly.compileStreaming(new Response(body, { headers: { 'Content-Type': 'application/wasm' } })));
+  return {
+    take(chunk) { stream.enqueue(chunk.slice()); },
+    end() { stream.close(); },
+  };
+}
+
+// Runs a script from the pack as the page's own, resolving once it has run.
+function runScript(name, bytes) {
+  return new Promise((resolve, reject) => {
+    const script = document.createElement('script');
+    const url = URL.createObjectURL(new Blob([bytes], { type: 'text/javascript' }));
+    script.src = url;
+    script.onload = () => { URL.revokeObjectURL(url); resolve(); };
+    script.onerror = () => reject(new Error(`${name} in ${PACK} did not run.`));
+    document.body.appendChild(script);
+  });
+}
+
+// Fetches and reads the pack, the host's answer, the line and the inflating each said apart when
+// they fail; resolves once every part is in, to { wasm, pictures, data, runtime }, the page's scripts
+// run by then.
+async function readPack() {
   let response;
   try {
-    response = await fetch(name);
+    response = await fetch(PACK);
   } catch {
-    throw new Error(`${name} did not load (no answer from the host).`);
+    throw new Error(`${PACK} did not arrive (no answer from the host).`);
   }
-  if (!response.ok) throw new Error(`${name} did not load (${response.statusText || response.status}).`);
-  // Counted as the runtime counts its own downloads. A host that compresses it once more gives the
-  // length of what it sent, not of what arrives: the count is then left out.
-  const total = Number(response.headers.get('Content-Length')) || 0;
-  let loaded = 0;
-  const counted = new TransformStream({
-    transform(chunk, stream) {
-      loaded += chunk.byteLength;
-      Module.setStatus(loaded <= total ? `Downloading data... (${loaded}/${total})` : 'Downloading data...');
-      stream.enqueue(chunk);
-    },
+  if (!response.ok) throw new Error(`${PACK} did not arrive (${response.statusText || response.status}).`);
+  const count = downloadCounter(Number(response.headers.get('Content-Length')) || 0);
+
+  const found = { pictures: [] };
+  let scriptsRun = Promise.resolve();
+  const pack = packReader((name, length) => {
+    if (name === 'grimvale.wasm') return compiling(length, (module) => { found.wasm = module; module.catch(() => {}); });
+    if (name.startsWith('Graphics/')) {
+      return gathered(length, (bytes) => found.pictures.push(createImageBitmap(new Blob([bytes], { type: 'image/png' }))
+        .then((picture) => [`/${name}`, picture], () => { throw new Error(`${name} in ${PACK} could not be decoded.`); })));
+    }
+    if (name === 'grimvale.data') return gathered(length, (bytes) => { found.data = bytes.buffer; });
+    if (name === 'grimvale.js') return gathered(length, (bytes) => { found.runtime = bytes; });
+    return gathered(length, (bytes) => { scriptsRun = scriptsRun.then(() => runScript(name, bytes)); });
   });
-  let data;
+
+  // The host's bytes are fed to the browser's gzip inflater, and what comes out read part by part.
+  const inflater = new DecompressionStream('gzip');
+  const writer = inflater.writable.getWriter();
+  let cause = null;  // why the feeding stopped, when it was not the inflater's doing
+  (async () => {
+    const reader = response.body.getReader();
+    for (let loaded = 0, first = true; ;) {
+      let next;
+      try {
+        next = await reader.read();
+      } catch {
+        cause = new Error(`${PACK} did not arrive whole (the connection broke after ${Math.round(loaded / 1000)} KB, in ${pack.reading}).`);
+        break;
+      }
+      if (next.done) {
+        count(0, true);
+        writer.close().catch(() => {});
+        return;
+      }
+      loaded += next.value.length;
+      count(next.value.length, false);
+      // The browser undoes a host's Content-Encoding: a host that marks the stored gzip file so hands
+      // the page the pack inflated, which is no longer what the build made.
+      const encoding = response.headers.get('Content-Encoding');
+      if (first && (next.value[0] !== 0x1f || next.value[1] !== 0x8b)) {
+        cause = new Error(encoding && encoding !== 'identity'
+          ? `${PACK} arrived unpacked by the browser: the host sends it with Content-Encoding: ${encoding}, ` +
+            'compressing a file that is already compressed. Serve it as it is.'
+          : `${PACK} arrived but is not the game's pack (the host sent something else, or an uncompressed copy).`);
+        break;
+      }
+      first = false;
+      try {
+        await writer.write(next.value);
+      } catch {
+        reader.cancel().catch(() => {});
+        return;
+      }
+    }
+    writer.abort(cause).catch(() => {});
+  })();
+
+  const inflated = inflater.readable.getReader();
   try {
-    data = await new Response(response.body.pipeThrough(counted).pipeThrough(new DecompressionStream('gzip')))
-      .arrayBuffer();
+    for (;;) {
+      const { done, value } = await inflated.read();
+      if (done) break;
+      pack.push(value);
+    }
+    pack.finish();
   } catch (error) {
-    throw new Error(`${name} did not load (${error.message}).`);
+    inflated.cancel().catch(() => {});
+    if (cause) throw cause;
+    throw /^grimvale/.test(error.message) ? error : new Error(`${PACK} arrived damaged (in ${pack.reading}); reload the page.`);
   }
-  Module.getPreloadedPackage = () => data;
+  for (const part of ['grimvale.wasm', 'grimvale.data', 'grimvale.js']) {
+    if (!found[{ 'grimvale.wasm': 'wasm', 'grimvale.data': 'data', 'grimvale.js': 'runtime' }[part]]) {
+      throw new Error(`${PACK} is not the game's pack (it lacks ${part}).`);
+    }
+  }
+  await scriptsRun;
+  return found;
 }
+
+// Hands the parts to the runtime and starts it: the compiled module instead of a fetch, the fonts'
+// package from memory, the pictures decoded for the emulated SDL (which clears its table as the
+// runtime starts, so they go in just before the game's main()).
+async function startGame() {
+  if (location.protocol === 'file:') {
+    throw new Error('the page must come from a web server, not from disk. Run scripts/web and open the address it prints.');
+  }
+  if (typeof WebAssembly !== 'object') throw new Error('this browser cannot run WebAssembly.');
+  if (typeof DecompressionStream !== 'function') throw new Error('this browser cannot unpack the game\'s files.');
+  const { wasm, pictures, data, runtime } = await readPack();
+  const decoded = await Promise.all(pictures);
+  const Module = window.Module;
+  Module.instantiateWasm = (imports, receive) => {
+    wasm.then((module) => WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module)))
+      .catch((error) => failLoading(`grimvale.wasm in ${PACK} could not be compiled (${error.message}).`));
+    return {};
+  };
+  Module.getPreloadedPackage = () => data;
+  Module.preRun = [].concat(Module.preRun || [], () => {
+    for (const [name, picture] of decoded) Module.preloadedImages[name] = picture;
+  });
+  await runScript('grimvale.js', runtime);
+}
+
+startGame().catch((error) => failLoading(error.message));
