@@ -466,6 +466,7 @@ const scenarios = {
                                                                            ((478 + row) * site.SCREEN_W + 440) * 4).join()).join();
       };
       const colt = await weaponName();
+      await page.waitForTimeout(600);  // long after the last finger let go, as a click of its own comes
       await page.locator('#weapons [data-key="3"]').evaluate((button) => button.click());
       await eventually(async () => check(await weaponName() !== colt, `at ${size} a click on the Thompson does not pick it`));
 
