@@ -30,6 +30,10 @@ foreach(files ${GRIMVALE_WEB_FILES})
 endforeach()
 target_link_options(grimvale PRIVATE ${web_link_options})
 
+# The emulated SDL's surface making, without its per-byte copies (web/surfaces.js).
+target_link_options(grimvale PRIVATE "SHELL:--js-library ${PROJECT_SOURCE_DIR}/web/surfaces.js")
+set_property(TARGET grimvale APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/web/surfaces.js)
+
 # Relink when a packed file changes.
 file(GLOB_RECURSE packed_files "${PROJECT_SOURCE_DIR}/data/font1/*" "${PROJECT_SOURCE_DIR}/data/font2/*")
 set_property(TARGET grimvale APPEND PROPERTY LINK_DEPENDS ${packed_files} ${PROJECT_SOURCE_DIR}/web/pagehide.js)
