@@ -608,12 +608,16 @@ const scenarios = {
                                   'grimvale.wasm in grimvale.pack could not be compiled'],
       'a damaged picture': [() => ({ body: repacked(pack, (name, bytes) => (name === 'Graphics/bg.bmp' ? bytes.subarray(0, 100) : bytes)) }),
                             'Graphics/bg.bmp in grimvale.pack could not be decoded'],
+      // The runtime has run by then, its pictures still on the way: the game must not start.
+      'cut in its last picture': [(bytes) => ({ body: bytes.subarray(0, bytes.length - 64) }), 'grimvale.pack arrived damaged'],
     };
     for (const [how, [spoil, line]] of Object.entries(spoilt)) {
       const host = await restart([], '/', values.site, { 'grimvale.pack': spoil });
       await page.goto(host.url);
       const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
       check(said.includes(line), `with grimvale.pack ${how} the page says "${said}"`);
+      const started = await page.evaluate(() => Boolean(window.Module && window.Module.calledRun));
+      check(!started, `with grimvale.pack ${how} the game's main() ran all the same`);
     }
 
     // Opened from disk, or in a browser without DecompressionStream or WebAssembly.
