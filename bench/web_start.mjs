@@ -3,20 +3,26 @@
 // game's first pass) over a slow line (1.6 Mbit/s each way, 150 ms round trips, a host that
 // compresses nothing) with the CPU slowed 4x, and over a fast line with the CPU slowed 6x; the CPU
 // time from the last byte to the title and the longest main-thread task at 4x; the bytes the host
-// sent. Several builds are run in turn, round after round, and the medians printed.
+// sent. Several builds are run in turn, round after round, and the medians printed. With --profile,
+// each build's slow visits are also sampled by the browser's CPU profiler, and the functions that
+// took most of the main thread between the last byte and the title are listed (their own time);
+// PROFILE_DUMP=file.json also keeps the last profile for a closer look.
 //
-// Usage: node bench/web_start.mjs --site build-web[,other-build...] [--runs 5]
+// Usage: node bench/web_start.mjs --site build-web[,other-build...] [--runs 5] [--profile]
+import fs from 'node:fs';
 import os from 'node:os';
 import { parseArgs } from 'node:util';
 import * as site from '../tests/web/site.mjs';
 
-const { values } = parseArgs({ options: { site: { type: 'string', default: 'build-web' }, runs: { type: 'string', default: '5' } } });
+const { values } = parseArgs({ options: { site: { type: 'string', default: 'build-web' }, runs: { type: 'string', default: '5' },
+                                                    profile: { type: 'boolean', default: false } } });
 const builds = values.site.split(',');
 const runs = Number(values.runs);
 
 // In the page, before its own scripts: the first display frame after the game's first pass, and
 // every main-thread task over 50 ms.
-function watchStart() {
+function watchStart(profiled) {
+  if (profiled) console.profile('start');
   window.benchLongTasks = [];
   new PerformanceObserver((list) => {
     for (const entry of list.getEntries()) window.benchLongTasks.push(entry.duration);
@@ -26,12 +32,33 @@ function watchStart() {
     callback(time);
     if (!window.benchTitle && window.Module && window.Module._grimvalePassesRun && window.Module._grimvalePassesRun() > 0) {
       window.benchTitle = performance.now();
+      if (profiled) console.profileEnd('start');
     }
   });
 }
 
-// One first visit in a fresh browser profile: { title, afterLastByte, longestTask, sent } (ms, bytes).
-async function firstVisit(folder, line, slowdown) {
+// The own time of each function in the profile's last `lastMs` milliseconds, in ms, keyed by
+// "name file:line".
+function ownTimes(profile, lastMs) {
+  const names = new Map(profile.nodes.map((node) => {
+    const { functionName, url, lineNumber } = node.callFrame;
+    const file = url.startsWith('blob:') ? 'pack' : url.split('/').pop();
+    return [node.id, `${functionName || '(anonymous)'} ${file}:${lineNumber + 1}`];
+  }));
+  const times = new Map();
+  const from = profile.endTime - lastMs * 1000;
+  for (let i = 0, at = profile.startTime; i < profile.samples.length; i++) {
+    at += profile.timeDeltas[i];
+    const took = (profile.timeDeltas[i + 1] || 0) / 1000;
+    const name = names.get(profile.samples[i]);
+    if (at >= from && name !== '(idle) :0') times.set(name, (times.get(name) || 0) + took);
+  }
+  return times;
+}
+
+// One first visit in a fresh browser profile: { title, afterLastByte, longestTask, sent } (ms, bytes),
+// and with `profiled` the own times of the functions after the last byte.
+async function firstVisit(folder, line, slowdown, profiled = false) {
   const server = await site.serve(folder);
   const browser = await site.launchBrowser();
   const { page } = browser;
@@ -40,7 +67,13 @@ async function firstVisit(folder, line, slowdown) {
     await devtools.send('Network.enable');
     await devtools.send('Network.emulateNetworkConditions', { offline: false, ...line });
     await devtools.send('Emulation.setCPUThrottlingRate', { rate: slowdown });
-    await page.addInitScript(watchStart);
+    let profile = null;
+    if (profiled) {
+      await devtools.send('Profiler.enable');
+      await devtools.send('Profiler.setSamplingInterval', { interval: 200 });
+      devtools.on('Profiler.consoleProfileFinished', (event) => { profile = event.profile; });
+    }
+    await page.addInitScript(watchStart, profiled);
     await page.goto(server.url, { waitUntil: 'commit' });
     await page.waitForFunction(() => window.benchTitle, null, { timeout: 120000, polling: 100 });
     const sentByTitle = server.sent();
@@ -53,7 +86,8 @@ async function firstVisit(folder, line, slowdown) {
     await devtools.send('Network.emulateNetworkConditions', { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
     await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 20000 }).catch(() => {});
     await page.waitForTimeout(500);
-    return { ...seen, sentByTitle, sent: server.sent() };
+    if (process.env.PROFILE_DUMP && profile) fs.writeFileSync(process.env.PROFILE_DUMP, JSON.stringify({ profile, seen }));
+    return { ...seen, sentByTitle, sent: server.sent(), times: profile && ownTimes(profile, seen.afterLastByte) };
   } finally {
     await browser.close();
     await server.close();
@@ -68,7 +102,7 @@ console.log(`machine: ${os.cpus().length} cores, load average ${os.loadavg().map
 const results = new Map(builds.map((build) => [build, { slow: [], fast: [] }]));
 for (let run = 0; run < runs; run++) {
   for (const build of builds) {
-    results.get(build).slow.push(await firstVisit(build, SLOW, 4));
+    results.get(build).slow.push(await firstVisit(build, SLOW, 4, values.profile));
     results.get(build).fast.push(await firstVisit(build, FAST, 6));
   }
 }
@@ -81,4 +115,9 @@ for (const [build, { slow, fast }] of results) {
   console.log(`  title, fast line, CPU 6x: median ${Math.round(median(fast.map((v) => v.title)))} ms (${list(fast, 'title')})`);
   console.log(`  sent by the host by the title: ${(median(slow.map((v) => v.sentByTitle)) / 1024).toFixed(1)} KB; ` +
               `with the service worker's copies: ${(median(slow.map((v) => v.sent)) / 1024).toFixed(1)} KB`);
+  if (!values.profile) continue;
+  const names = new Set(slow.flatMap((v) => [...v.times.keys()]));
+  const times = [...names].map((name) => [name, median(slow.map((v) => v.times.get(name) || 0))]);
+  console.log('  own time after the last byte, CPU 4x, medians:');
+  for (const [name, ms] of times.sort((a, b) => b[1] - a[1]).slice(0, 15)) console.log(`    ${ms.toFixed(1).padStart(7)} ms  ${name}`);
 }

@@ -16,7 +16,8 @@ target_compile_options(grimvale PRIVATE -Wall -Wextra)
 # under their .bmp names (made by web/tools), and the page decodes them while the pack streams in and
 # hands them to the emulated SDL, which loads a picture from what the page decoded (its
 # preloadedImages). The runtime exits when the game ends, so the page hears of it through
-# Module.onExit.
+# Module.onExit. The runtime is the lighter one: the small allocator, text decoded by the browser
+# alone, and no code made at run time (docs/performance.md weighs each).
 set(GRIMVALE_WEB_FILES
   "${PROJECT_SOURCE_DIR}/data/font1@/data/font1"
   "${PROJECT_SOURCE_DIR}/data/font2@/data/font2")
@@ -24,11 +25,18 @@ set(web_link_options
   -sENVIRONMENT=web
   -sEXIT_RUNTIME=1
   -sALLOW_MEMORY_GROWTH=1
+  -sMALLOC=emmalloc
+  -sTEXTDECODER=2
+  -sDYNAMIC_EXECUTION=0
   "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/web/listeners.js")
 foreach(files ${GRIMVALE_WEB_FILES})
   list(APPEND web_link_options "SHELL:--preload-file ${files}")
 endforeach()
 target_link_options(grimvale PRIVATE ${web_link_options})
+
+# The emulated SDL's surface making, without its per-byte copies (web/surfaces.js).
+target_link_options(grimvale PRIVATE "SHELL:--js-library ${PROJECT_SOURCE_DIR}/web/surfaces.js")
+set_property(TARGET grimvale APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/web/surfaces.js)
 
 # Relink when a packed file changes.
 file(GLOB_RECURSE packed_files "${PROJECT_SOURCE_DIR}/data/font1/*" "${PROJECT_SOURCE_DIR}/data/font2/*")

@@ -145,6 +145,48 @@ const scenarios = {
       [canvas.id, document.getElementById(canvas.getAttribute('aria-describedby')).id, getComputedStyle(canvas).outlineStyle]);
     check(named.join() === 'canvas,keys,solid', `the game's canvas, its description and its focus ring: ${named}`);
 
+    // Each picture the game loaded sits on its surface's canvas as the page decoded it, and locking
+    // the surface still hands the game those pixels; the two fonts' textures came out of the game's
+    // memory whole and in place (as many inked pixels in each row of cells as the font's file has).
+    const inkByRow = (pixels, side, inked) => {
+      const rows = new Array(16).fill(0);
+      for (let i = 0; i < side * side; i++) if (inked(pixels, i)) rows[Math.floor(i / side / (side / 16))]++;
+      return rows.join();
+    };
+    const fontInk = Object.fromEntries(['font1', 'font2'].map((font) => {
+      const raw = fs.readFileSync(path.join(values.root, 'data', font, 'font.raw'));
+      const side = Math.sqrt(raw.length);
+      return [side, inkByRow(raw, side, (bytes, i) => bytes[i] > 0)];
+    }));
+    const surfaces = await page.evaluate(([fontInk, inkByRowText]) => {
+      const inkByRow = eval(inkByRowText);
+      const wrong = [];
+      const counted = { pictures: 0, fonts: 0 };
+      for (const [surf, data] of Object.entries(SDL.surfaces)) {
+        if (!data || data.usePageCanvas || !data.ctx) continue;
+        const seen = data.ctx.getImageData(0, 0, data.width, data.height).data;
+        if (data.source.startsWith('load:')) {
+          counted.pictures++;
+          const picture = Module.preloadedImages[data.source.slice(5)];
+          const drawn = new OffscreenCanvas(picture.width, picture.height).getContext('2d');
+          drawn.drawImage(picture, 0, 0);
+          const decoded = drawn.getImageData(0, 0, picture.width, picture.height).data;
+          if (decoded.length !== seen.length || decoded.some((v, i) => v !== seen[i])) wrong.push(`${data.source} drawn`);
+          _SDL_LockSurface(Number(surf));
+          if (HEAPU8.subarray(data.buffer, data.buffer + seen.length).some((v, i) => v !== seen[i])) wrong.push(`${data.source} locked`);
+          _SDL_UnlockSurface(Number(surf));
+        }
+        if (data.source === 'copy:CreateRGBSurfaceFrom') {
+          counted.fonts++;
+          const ink = inkByRow(seen, data.width, (pixels, i) => pixels[4 * i + 3] > 0);
+          if (ink !== fontInk[data.width]) wrong.push(`a font's texture of ${data.width}: ink by row of cells ${ink}, not ${fontInk[data.width]}`);
+        }
+      }
+      return { ...counted, wrong };
+    }, [fontInk, inkByRow.toString()]);
+    check(surfaces.pictures === 17 && surfaces.fonts === 2 && surfaces.wrong.length === 0,
+          `pictures ${surfaces.pictures} of 17, fonts ${surfaces.fonts} of 2, wrong: ${surfaces.wrong.join(', ')}`);
+
     await page.setViewportSize({ width: 1400, height: 1200 });
     await page.waitForTimeout(200);
     await screenshot(page, 'enlarged');
@@ -618,12 +660,16 @@ const scenarios = {
                                   'grimvale.wasm in grimvale.pack could not be compiled'],
       'a damaged picture': [() => ({ body: repacked(pack, (name, bytes) => (name === 'Graphics/bg.bmp' ? bytes.subarray(0, 100) : bytes)) }),
                             'Graphics/bg.bmp in grimvale.pack could not be decoded'],
+      // The runtime has run by then, its pictures still on the way: the game must not start.
+      'cut in its last picture': [(bytes) => ({ body: bytes.subarray(0, bytes.length - 64) }), 'grimvale.pack arrived damaged'],
     };
     for (const [how, [spoil, line]] of Object.entries(spoilt)) {
       const host = await restart([], '/', values.site, { 'grimvale.pack': spoil });
       await page.goto(host.url);
       const said = await site.waitForStatus(page, 'Could not start the game: ', 10000);
       check(said.includes(line), `with grimvale.pack ${how} the page says "${said}"`);
+      const started = await page.evaluate(() => Boolean(window.Module && window.Module.calledRun));
+      check(!started, `with grimvale.pack ${how} the game's main() ran all the same`);
     }
 
     // Opened from disk, or in a browser without DecompressionStream or WebAssembly.

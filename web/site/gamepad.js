@@ -46,7 +46,15 @@ Grimvale.gamepad = (function () {
     }
   }
 
+  // The first display frame is the game's title alone: the browser's gamepad service, slow to wake,
+  // is first asked at the next one (a pad pressed by then is still held then).
+  var titleShown = false;
+
   function read() {
+    if (!titleShown) {
+      titleShown = true;
+      return;
+    }
     var pads = padsNow();
     var used = false;
     var name;

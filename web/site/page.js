@@ -127,7 +127,7 @@ window.Grimvale = window.Grimvale || {};
       Grimvale.touch.update();
     },
     onAbort: function (what) {
-      fail(/fetching of the wasm/.test(String(what)) ? 'grimvale.wasm did not load.' : String(what));
+      fail(String(what));
     },
     onExit: function () {
       if (state === 'failed') return;

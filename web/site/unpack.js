@@ -1,9 +1,9 @@
 // Loads the game from its one pack, grimvale.pack (written by web/tools/pack.mjs, asked for by the
 // page's preload link from its first bytes): inflates it as it streams in, counting the download on
 // the status line, and puts each part to work as soon as it is whole: the page's scripts run in
-// their order, grimvale.wasm compiles while it streams, the pictures are decoded, the fonts' package
-// is kept for the runtime, and the runtime, grimvale.js, last, starts the game with all of them in
-// memory. Whatever fails is said with the file or part it was.
+// their order, grimvale.wasm compiles while it streams, the fonts' package is kept for the runtime,
+// the runtime, grimvale.js, runs while the pictures still stream in, and the game's main() waits
+// until the last of them is decoded. Whatever fails is said with the file or part it was.
 'use strict';
 
 const PACK = 'grimvale.pack';
@@ -115,9 +115,9 @@ function runScript(name, bytes) {
 }
 
 // Fetches and reads the pack, the host's answer, the line and the inflating each said apart when
-// they fail; resolves once every part is in, to { wasm, pictures, data, runtime }, the page's scripts
-// run by then.
-async function readPack() {
+// they fail; resolves once every part is in, to { wasm, pictures, data, runtime }. As soon as the
+// runtime is in, runtimeIn(found, scriptsRun) is told (the pictures after it still on the way).
+async function readPack(runtimeIn) {
   let response;
   try {
     response = await fetch(PACK);
@@ -136,7 +136,7 @@ async function readPack() {
         .then((picture) => [`/${name}`, picture], () => { throw new Error(`${name} in ${PACK} could not be decoded.`); })));
     }
     if (name === 'grimvale.data') return gathered(length, (bytes) => { found.data = bytes.buffer; });
-    if (name === 'grimvale.js') return gathered(length, (bytes) => { found.runtime = bytes; });
+    if (name === 'grimvale.js') return gathered(length, (bytes) => { found.runtime = bytes; runtimeIn(found, scriptsRun); });
     return gathered(length, (bytes) => { scriptsRun = scriptsRun.then(() => runScript(name, bytes)); });
   });
 
@@ -204,17 +204,10 @@ async function readPack() {
   return found;
 }
 
-// Hands the parts to the runtime and starts it: the compiled module instead of a fetch, the fonts'
-// package from memory, the pictures decoded for the emulated SDL (which clears its table as the
-// runtime starts, so they go in just before the game's main()).
-async function startGame() {
-  if (location.protocol === 'file:') {
-    throw new Error('the page must come from a web server, not from disk. Run scripts/web and open the address it prints.');
-  }
-  if (typeof WebAssembly !== 'object') throw new Error('this browser cannot run WebAssembly.');
-  if (typeof DecompressionStream !== 'function') throw new Error('this browser cannot unpack the game\'s files.');
-  const { wasm, pictures, data, runtime } = await readPack();
-  const decoded = await Promise.all(pictures);
+// Hands the parts to the runtime and runs it: the compiled module instead of a fetch, the fonts'
+// package from memory, and the pictures decoded for the emulated SDL, which the runtime waits for
+// as one of its run dependencies before the game's main() (they go in its table once it has made it).
+function runRuntime({ wasm, data, runtime }, pictures) {
   const Module = window.Module;
   Module.instantiateWasm = (imports, receive) => {
     wasm.then((module) => WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module)))
@@ -223,9 +216,31 @@ async function startGame() {
   };
   Module.getPreloadedPackage = () => data;
   Module.preRun = [].concat(Module.preRun || [], () => {
-    for (const [name, picture] of decoded) Module.preloadedImages[name] = picture;
+    Module.addRunDependency('pictures');
+    pictures.then((decoded) => {
+      for (const [name, picture] of decoded) Module.preloadedImages[name] = picture;
+      Module.removeRunDependency('pictures');
+    }, () => {});  // startGame says why
   });
-  await runScript('grimvale.js', runtime);
+  return runScript('grimvale.js', runtime);
+}
+
+async function startGame() {
+  if (location.protocol === 'file:') {
+    throw new Error('the page must come from a web server, not from disk. Run scripts/web and open the address it prints.');
+  }
+  if (typeof WebAssembly !== 'object') throw new Error('this browser cannot run WebAssembly.');
+  if (typeof DecompressionStream !== 'function') throw new Error('this browser cannot unpack the game\'s files.');
+  let ran = null;
+  const whole = readPack((found, scriptsRun) => {
+    if (!found.wasm || !found.data) return;  // the whole pack's check says which part it lacks
+    ran = scriptsRun.then(() => runRuntime(found, pictures));
+    ran.catch(() => {});
+  });
+  const pictures = whole.then((found) => Promise.all(found.pictures));
+  pictures.catch(() => {});
+  const found = await whole;
+  await Promise.all([ran || runRuntime(found, pictures), pictures]);  // a pack with the runtime before the module or the package
 }
 
 startGame().catch((error) => failLoading(error.message));
