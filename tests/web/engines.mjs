@@ -28,8 +28,8 @@ export const pageScripts = [];
 
 // Finds the element a playwright-style selector names, in the page: "text=Label" (the innermost
 // element whose text is Label), a CSS selector, optionally within `inside` and holding `hasText`;
-// a button by its accessible name (role=button name=...), read as the browser's tree reads it:
-// aria-label, else the text shown.
+// an element of a role (a button, or one given the role) by its accessible name, read as the
+// browser's tree reads it: aria-label, else the text shown.
 function findElement(query) {
   const shownText = (element) => element.innerText === undefined ? element.textContent : element.innerText;
   const nameOf = (element) => (element.getAttribute('aria-label') || shownText(element)).replace(/\s+/g, ' ').trim();
@@ -39,7 +39,8 @@ function findElement(query) {
     for (const scope of scopes) {
       let candidates;
       if (step.role) {
-        candidates = [...scope.querySelectorAll('button, [role=button]')].filter((e) => nameOf(e) === step.name);
+        const ofRole = step.role === 'button' ? 'button, [role=button]' : `[role=${step.role}]`;
+        candidates = [...scope.querySelectorAll(ofRole)].filter((e) => nameOf(e) === step.name);
       } else if (step.selector.startsWith('text=')) {
         const text = step.selector.slice(5);
         candidates = [...scope.querySelectorAll('*')].filter((e) => shownText(e).trim() === text &&
@@ -59,7 +60,7 @@ function findElement(query) {
 // source with JSON arguments in the page, goto, keys, pointer clicks at a point, a screenshot, the
 // viewport's size and the fingers of touch().
 function pageOf(driver) {
-  const listeners = { pageerror: [] };
+  const listeners = { pageerror: [], console: [] };
   const evaluate = (fn, arg) => driver.run(typeof fn === 'function' ? fn.toString() : `() => (${fn})`, [arg]);
   const element = (query, fn, arg) => driver.run(`(query, arg) => (${fn})((${findElement})(query), arg)`, [query, arg]);
   const boxOf = (query) => element(query, (e) => {
@@ -85,6 +86,10 @@ function pageOf(driver) {
     boundingBox: () => boxOf(query),
     click: () => click(query),
     textContent: () => waitFor((q) => element(q, (e) => e && e.textContent), query),
+    async evaluate(fn, arg) {
+      await waitFor((q) => element(q, (e) => e && true), query);
+      return element(query, fn, arg);
+    },
     locator: (selector, options = {}) => locator([...query, { selector, ...options }]),
   });
   const page = {
@@ -127,7 +132,12 @@ function pageOf(driver) {
     keyboard: {
       down: (key) => driver.key(key, true),
       up: (key) => driver.key(key, false),
-      async press(key) { await driver.key(key, true); await driver.key(key, false); },
+      // A chord as playwright writes it, "Alt+Enter": the modifiers held around the key.
+      async press(chord) {
+        const keys = chord.length > 1 ? chord.split('+') : [chord];
+        for (const key of keys) await driver.key(key, true);
+        for (const key of keys.reverse()) await driver.key(key, false);
+      },
     },
     mouse: { click: (x, y) => driver.click(x, y) },
     screenshot: ({ path: file }) => driver.screenshot(file),
@@ -144,6 +154,7 @@ function pageOf(driver) {
     },
   };
   driver.onPageError = (message) => listeners.pageerror.forEach((listener) => listener({ message }));
+  driver.onConsole = (type, text) => listeners.console.forEach((listener) => listener({ type: () => type, text: () => text }));
   return page;
 }
 
@@ -221,6 +232,7 @@ async function launchFirefox(device) {
   };
   const page = pageOf(driver);
   tab.on('pageerror', (error) => driver.onPageError(error.message));
+  tab.on('console', (message) => driver.onConsole(message.type(), message.text()));
   return { page, close: async () => { await browser.close(); fs.rmSync(profile, { recursive: true, force: true }); } };
 }
 
