@@ -24,7 +24,7 @@ set(web_link_options
   -sENVIRONMENT=web
   -sEXIT_RUNTIME=1
   -sALLOW_MEMORY_GROWTH=1
-  "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/web/pagehide.js")
+  "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/web/listeners.js")
 foreach(files ${GRIMVALE_WEB_FILES})
   list(APPEND web_link_options "SHELL:--preload-file ${files}")
 endforeach()
@@ -32,4 +32,4 @@ target_link_options(grimvale PRIVATE ${web_link_options})
 
 # Relink when a packed file changes.
 file(GLOB_RECURSE packed_files "${PROJECT_SOURCE_DIR}/data/font1/*" "${PROJECT_SOURCE_DIR}/data/font2/*")
-set_property(TARGET grimvale APPEND PROPERTY LINK_DEPENDS ${packed_files} ${PROJECT_SOURCE_DIR}/web/pagehide.js)
+set_property(TARGET grimvale APPEND PROPERTY LINK_DEPENDS ${packed_files} ${PROJECT_SOURCE_DIR}/web/listeners.js)

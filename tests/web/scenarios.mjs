@@ -426,8 +426,10 @@ const scenarios = {
       check(width < height ? picture.width >= 0.95 * width : picture.height >= 0.85 * height,
             `at ${size} the picture is ${picture.width}x${picture.height}`);
       const labels = ['Up', 'Down', 'Left', 'Right', 'Fire', 'Pause', '1 Start', '2 Colt', '3 SMG', '4 Garand'];
+      const boxes = [];
       for (const label of labels) {
         const box = await page.getByRole('button', { name: label, exact: true }).boundingBox();
+        boxes.push(JSON.stringify(box));
         check(box && (box.x >= picture.x + picture.width || box.x + box.width <= picture.x ||
                       box.y >= picture.y + picture.height || box.y + box.height <= picture.y),
               `at ${size} the control "${label}" is missing or lies on the picture: ${JSON.stringify(box)}`);
@@ -440,6 +442,14 @@ const scenarios = {
       await touch('touchEnd', []);
       await checkArena(page, `a touch on Knife at ${size}`);
       const start = await playerAt(page, 'swatr.bmp');
+      // The status line now says that the match started, in the room it kept: no control has moved.
+      await site.waitForStatus(page, 'Playing: the match has started.', 3000);
+      const moved = [];
+      for (const [i, label] of labels.entries()) {
+        const box = JSON.stringify(await page.getByRole('button', { name: label === '1 Start' ? '1 Knife' : label, exact: true }).boundingBox());
+        if (box !== boxes[i]) moved.push(`${label} ${boxes[i]} -> ${box}`);
+      }
+      check(moved.length === 0, `at ${size} controls moved when the status line changed: ${moved.join(', ')}`);
       const right = await site.centreOf(page, 'Right', 2);
       const fire = await site.centreOf(page, 'Fire', 3);
       await touch('touchStart', [right]);

@@ -320,7 +320,7 @@ Grimvale.controls = (function () {
   dialog.addEventListener('close', close);
   // The page stops every touch move so that it never scrolls; the panel scrolls where it is taller
   // than the screen.
-  dialog.addEventListener('touchmove', function (event) { event.stopPropagation(); });
+  dialog.addEventListener('touchmove', function (event) { event.stopPropagation(); }, { passive: true });
 
   // Whether the panel is open; the keys of an action in force, by its number, as the key line names them.
   function isOpen() { return shown; }

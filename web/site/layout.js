@@ -12,6 +12,8 @@ Grimvale.layout = (function () {
   var stage = document.getElementById('stage');
   var header = document.querySelector('header');
   var footer = document.querySelector('footer');
+  var statusLine = document.getElementById('status');
+  var statusRoom = document.getElementById('status-room');
   var pictureW = 600, pictureH = 500;
   var besideWidth = 136;  // landscape: the least width beside the picture for the d-pad, and for the buttons
   var belowHeight = 200;  // portrait: the least height under the picture for the controls
@@ -31,9 +33,28 @@ Grimvale.layout = (function () {
     return [root.clientWidth, root.clientHeight - header.offsetHeight - footer.offsetHeight - belowHeight];
   }
 
+  // The status line's room: its longest message on one line where the width allows, and as many
+  // lines as that message takes at the width the line then gets.
+  function keepStatusRoom() {
+    statusRoom.style.width = '';
+    statusRoom.style.whiteSpace = '';
+    root.style.setProperty('--status-width', Math.ceil(statusRoom.getBoundingClientRect().width) + 'px');
+    statusRoom.style.width = statusLine.getBoundingClientRect().width + 'px';
+    statusRoom.style.whiteSpace = 'normal';
+    root.style.setProperty('--status-height', Math.ceil(statusRoom.getBoundingClientRect().height) + 'px');
+  }
+
+  // The status line keeps the room of this message, its longest, whatever it says.
+  function keepRoomFor(text) {
+    if (statusRoom.textContent === text) return;
+    statusRoom.textContent = text;
+    fit();
+  }
+
   function fit() {
     var ratio = window.devicePixelRatio || 1;
     root.classList.remove('cramped');
+    if (statusRoom.textContent) keepStatusRoom();
     var b = box();
     var scale = deviceScale(b[0], b[1], ratio);
     // The heading and the key line give way when the picture is shown below its own size and
@@ -52,5 +73,5 @@ Grimvale.layout = (function () {
   window.addEventListener('resize', fit);
   window.addEventListener('orientationchange', fit);
   document.addEventListener('fullscreenchange', fit);
-  return { fit: fit };
+  return { fit: fit, keepRoomFor: keepRoomFor };
 })();

@@ -13,7 +13,7 @@ window.Grimvale = window.Grimvale || {};
   var state = 'loading';  // then 'playing', 'ended' or 'failed'
   var saidPaused = false, saidMatch = false;  // what the status line last said of the running game
 
-  // The status line may take more or fewer lines, and the picture the space left.
+  // A message longer than the line's room (a failure's) takes more lines, and the picture the space left.
   function say(text) {
     statusLine.textContent = text;
     Grimvale.layout.fit();
@@ -27,6 +27,12 @@ window.Grimvale = window.Grimvale || {};
     Grimvale.controls.stop();
   }
 
+  // The status line's longest message, whose room it keeps from the start.
+  function keyboardElsewhere(pauseKeys) {
+    return 'Paused: the keyboard went elsewhere. Click the game, then press ' + pauseKeys + ' to play on.';
+  }
+  Grimvale.layout.keepRoomFor(keyboardElsewhere('P'));
+
   // Once each, as it happens: the game paused, and why; playing again; the match started. The game is
   // asked at every display frame, before its passes (a pause comes at a pass, so this is a frame later).
   function followGame() {
@@ -34,9 +40,10 @@ window.Grimvale = window.Grimvale || {};
     var started = Module._grimvaleMatchStarted() === 1;
     var pauseKeys = Grimvale.controls.keysOf(9);
     var byButton = Grimvale.input.pauseAsked();
+    var elsewhere = keyboardElsewhere(pauseKeys);
+    Grimvale.layout.keepRoomFor(elsewhere);
     var why = Grimvale.controls.isOpen() ? 'Paused while the controls panel is open.'
-            : document.activeElement !== canvas || !document.hasFocus()
-            ? 'Paused: the keyboard went elsewhere. Click the game, then press ' + pauseKeys + ' to play on.'
+            : document.activeElement !== canvas || !document.hasFocus() ? elsewhere
             : byButton ? 'Paused with the pause button. Press it again to play on.'
             : 'Paused with ' + pauseKeys + '. Press ' + pauseKeys + ' to play on.';
     if (paused !== saidPaused) say(paused ? why : 'Playing again.');
