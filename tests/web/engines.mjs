@@ -26,6 +26,21 @@ const WEBKIT_MIN_WIDTH = 447;
 // them at the top of every page it sends while a WebKit browser is open.
 export const pageScripts = [];
 
+// What a WebKit page says, kept from its first script on for the driver to read: its uncaught
+// errors and the lines of its console.
+function reportToDriver() {
+  if (window.testReport) return;
+  const report = window.testReport = { errors: [], console: [] };
+  window.addEventListener('error', (event) => report.errors.push(event.message));
+  for (const type of ['log', 'info', 'warn', 'error']) {
+    const said = console[type];
+    console[type] = (...args) => {
+      report.console.push([type === 'warn' ? 'warning' : type, args.map(String).join(' ')]);
+      said.apply(console, args);
+    };
+  }
+}
+
 // Finds the element a playwright-style selector names, in the page: "text=Label" (the innermost
 // element whose text is Label), a CSS selector, optionally within `inside` and holding `hasText`;
 // an element of a role (a button, or one given the role) by its accessible name, read as the
@@ -107,13 +122,8 @@ function pageOf(driver) {
     waitForTimeout: (ms) => new Promise((resolve) => setTimeout(resolve, ms)),
     async goto(url) {
       await driver.goto(url);
-      // A page whose errors the engine does not report hears them itself from now on.
-      if (driver.collectErrors) {
-        await evaluate(() => {
-          window.testErrors = [];
-          window.addEventListener('error', (event) => window.testErrors.push(event.message));
-        });
-      }
+      // A page that was not sent with the driver's report (one from disk) hears itself from now on.
+      if (driver.reportsItself) await evaluate(reportToDriver);
       // A touch device that the engine cannot emulate: the page is used by touch from the start.
       if (driver.device.hasTouch) {
         await evaluate(() => {
@@ -145,9 +155,10 @@ function pageOf(driver) {
     addInitScript: (fn, arg) => driver.addInitScript(`(${fn})(${JSON.stringify(arg)});`),
     touch: (type, points) => driver.touch(type, points),
     on(event, listener) { listeners[event].push(listener); },
+    // The errors not heard yet: a page that reports itself is read once more.
     async pageErrors() {
-      if (!driver.collectErrors) return [];
-      return await evaluate(() => window.testErrors || []).catch(() => []);
+      if (driver.reportsItself) await evaluate(() => null).catch(() => {});
+      return [];
     },
     context() {
       return { newCDPSession() { throw new Error(`${driver.engine} speaks no Chrome DevTools protocol`); } };
@@ -189,7 +200,8 @@ function pageTouch(type, points) {
 // WebDriver's names of the keys the scenarios press.
 const WEBDRIVER_KEYS = { ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015',
                          Space: ' ', Enter: '\uE007', Escape: '\uE00C', Tab: '\uE004', Shift: '\uE008',
-                         Alt: '\uE00A', Control: '\uE009', Backspace: '\uE003' };
+                         Alt: '\uE00A', Control: '\uE009', Backspace: '\uE003',
+                         ...Object.fromEntries(Array.from({ length: 12 }, (_, i) => [`F${i + 1}`, String.fromCharCode(0xE031 + i)])) };
 
 // Firefox: a window of its own (headless Firefox never gives its first window the focus).
 async function launchFirefox(device) {
@@ -232,7 +244,7 @@ async function launchFirefox(device) {
   };
   const page = pageOf(driver);
   tab.on('pageerror', (error) => driver.onPageError(error.message));
-  tab.on('console', (message) => driver.onConsole(message.type(), message.text()));
+  tab.on('console', (message) => driver.onConsole(message.type() === 'warn' ? 'warning' : message.type(), message.text()));
   return { page, close: async () => { await browser.close(); fs.rmSync(profile, { recursive: true, force: true }); } };
 }
 
@@ -301,14 +313,22 @@ async function launchWebKit(device) {
 
   let viewport = { width: 1000, height: 760, ...device.viewport };
   let framed = false;  // the game's page in an iframe of the viewport's size
+  // Each script also brings back what the page has said since the last (the report begins once the
+  // page has loaded, or with the page's scripts given before: a page sent as it is keeps the hash
+  // its service worker knows). Its value comes as JSON text, the driver's own serializing putting
+  // the keys of a record in an order of its own.
   const run = (source, args) => call('POST', '/execute/async', {
     script: `const done = arguments[arguments.length - 1];
+             const said = () => window.testReport && { errors: window.testReport.errors.splice(0), console: window.testReport.console.splice(0) };
              Promise.resolve((${source}).apply(null, Array.prototype.slice.call(arguments, 0, -1)))
-               .then((value) => done({ value: value === undefined ? null : value }), (error) => done({ error: String(error) }));`,
+               .then((value) => done({ json: JSON.stringify(value === undefined ? null : value), said: said() }),
+                     (error) => done({ error: String(error), said: said() }));`,
     args,
   }).then((result) => {
+    for (const message of result.said ? result.said.errors : []) driver.onPageError?.(message);
+    for (const [type, text] of result.said ? result.said.console : []) driver.onConsole?.(type, text);
     if (result.error) throw new Error(result.error);
-    return result.value;
+    return JSON.parse(result.json);
   });
   // The window as large as the viewport asked for, a phone's width made up by the frame.
   const fitWindow = async () => {
@@ -332,7 +352,7 @@ async function launchWebKit(device) {
   const driver = {
     engine: 'webkit',
     device,
-    collectErrors: true,
+    reportsItself: true,
     run,
     async goto(url) {
       framed = viewport.width < WEBKIT_MIN_WIDTH;
@@ -375,7 +395,10 @@ async function launchWebKit(device) {
         await call('POST', '/frame', { id: 0 });
       }
     },
-    async addInitScript(source) { pageScripts.push(source); },
+    async addInitScript(source) {
+      if (pageScripts.length === 0) pageScripts.push(`(${reportToDriver})();`);
+      pageScripts.push(source);
+    },
     touch: (type, points) => run(pageTouch.toString(), [type, points]),
   };
   await fitWindow();
@@ -384,9 +407,12 @@ async function launchWebKit(device) {
     close: async () => {
       pageScripts.length = 0;
       await call('DELETE', '').catch(() => {});
+      const driverGone = new Promise((resolve) => { if (webDriver.exitCode !== null) resolve(); else webDriver.on('exit', resolve); });
       webDriver.kill();
+      await driverGone;
       xvfb.stop();
-      fs.rmSync(home, { recursive: true, force: true });
+      // The browser's last writes to its caches may come after its driver has gone.
+      fs.rmSync(home, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
     },
   };
 }
