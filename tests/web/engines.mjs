@@ -321,14 +321,15 @@ async function launchWebKit(device) {
     script: `const done = arguments[arguments.length - 1];
              const said = () => window.testReport && { errors: window.testReport.errors.splice(0), console: window.testReport.console.splice(0) };
              Promise.resolve((${source}).apply(null, Array.prototype.slice.call(arguments, 0, -1)))
-               .then((value) => done({ json: JSON.stringify(value === undefined ? null : value), said: said() }),
+               .then((value) => done({ json: JSON.stringify(value === undefined ? null : value), unset: value === undefined, said: said() }),
                      (error) => done({ error: String(error), said: said() }));`,
     args,
   }).then((result) => {
     for (const message of result.said ? result.said.errors : []) driver.onPageError?.(message);
     for (const [type, text] of result.said ? result.said.console : []) driver.onConsole?.(type, text);
     if (result.error) throw new Error(result.error);
-    return JSON.parse(result.json);
+    // undefined stays undefined, as a scenario asking after a global that was never set expects.
+    return result.unset ? undefined : JSON.parse(result.json);
   });
   // The window as large as the viewport asked for, a phone's width made up by the frame.
   const fitWindow = async () => {
