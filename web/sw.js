@@ -19,9 +19,16 @@ self.addEventListener('install', (event) => {
     const cache = await caches.open(CACHE);
     // Each checked with the host, as the browser's HTTP cache may still hold an earlier build's
     // files; those the page has just fetched come back "not modified" from most hosts. A file
-    // whose bytes do not match its hash fails its fetch.
+    // whose bytes do not match its hash fails: the worker hashes them itself, as not every engine
+    // checks a request's integrity inside a service worker.
     try {
-      await cache.addAll(Object.entries(FILES).map(([name, integrity]) => new Request(name, { integrity, cache: 'no-cache' })));
+      await Promise.all(Object.entries(FILES).map(async ([name, integrity]) => {
+        const response = await fetch(new Request(name, { integrity, cache: 'no-cache' }));
+        if (!response.ok) throw new Error(`${name}: the host answered ${response.status}`);
+        const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', await response.clone().arrayBuffer()));
+        if (`sha256-${btoa(String.fromCharCode(...digest))}` !== integrity) throw new Error(`${name} is not this build's`);
+        await cache.put(name, response);
+      }));
     } catch (error) {
       await caches.delete(CACHE);
       throw error;

@@ -26,10 +26,25 @@ const WEBKIT_MIN_WIDTH = 447;
 // them at the top of every page it sends while a WebKit browser is open.
 export const pageScripts = [];
 
+// What a WebKit page says, kept from its first script on for the driver to read: its uncaught
+// errors and the lines of its console.
+function reportToDriver() {
+  if (window.testReport) return;
+  const report = window.testReport = { errors: [], console: [] };
+  window.addEventListener('error', (event) => report.errors.push(event.message));
+  for (const type of ['log', 'info', 'warn', 'error']) {
+    const said = console[type];
+    console[type] = (...args) => {
+      report.console.push([type === 'warn' ? 'warning' : type, args.map(String).join(' ')]);
+      said.apply(console, args);
+    };
+  }
+}
+
 // Finds the element a playwright-style selector names, in the page: "text=Label" (the innermost
 // element whose text is Label), a CSS selector, optionally within `inside` and holding `hasText`;
-// a button by its accessible name (role=button name=...), read as the browser's tree reads it:
-// aria-label, else the text shown.
+// an element of a role (a button, or one given the role) by its accessible name, read as the
+// browser's tree reads it: aria-label, else the text shown.
 function findElement(query) {
   const shownText = (element) => element.innerText === undefined ? element.textContent : element.innerText;
   const nameOf = (element) => (element.getAttribute('aria-label') || shownText(element)).replace(/\s+/g, ' ').trim();
@@ -39,7 +54,8 @@ function findElement(query) {
     for (const scope of scopes) {
       let candidates;
       if (step.role) {
-        candidates = [...scope.querySelectorAll('button, [role=button]')].filter((e) => nameOf(e) === step.name);
+        const ofRole = step.role === 'button' ? 'button, [role=button]' : `[role=${step.role}]`;
+        candidates = [...scope.querySelectorAll(ofRole)].filter((e) => nameOf(e) === step.name);
       } else if (step.selector.startsWith('text=')) {
         const text = step.selector.slice(5);
         candidates = [...scope.querySelectorAll('*')].filter((e) => shownText(e).trim() === text &&
@@ -59,7 +75,7 @@ function findElement(query) {
 // source with JSON arguments in the page, goto, keys, pointer clicks at a point, a screenshot, the
 // viewport's size and the fingers of touch().
 function pageOf(driver) {
-  const listeners = { pageerror: [] };
+  const listeners = { pageerror: [], console: [] };
   const evaluate = (fn, arg) => driver.run(typeof fn === 'function' ? fn.toString() : `() => (${fn})`, [arg]);
   const element = (query, fn, arg) => driver.run(`(query, arg) => (${fn})((${findElement})(query), arg)`, [query, arg]);
   const boxOf = (query) => element(query, (e) => {
@@ -85,6 +101,10 @@ function pageOf(driver) {
     boundingBox: () => boxOf(query),
     click: () => click(query),
     textContent: () => waitFor((q) => element(q, (e) => e && e.textContent), query),
+    async evaluate(fn, arg) {
+      await waitFor((q) => element(q, (e) => e && true), query);
+      return element(query, fn, arg);
+    },
     locator: (selector, options = {}) => locator([...query, { selector, ...options }]),
   });
   const page = {
@@ -102,13 +122,8 @@ function pageOf(driver) {
     waitForTimeout: (ms) => new Promise((resolve) => setTimeout(resolve, ms)),
     async goto(url) {
       await driver.goto(url);
-      // A page whose errors the engine does not report hears them itself from now on.
-      if (driver.collectErrors) {
-        await evaluate(() => {
-          window.testErrors = [];
-          window.addEventListener('error', (event) => window.testErrors.push(event.message));
-        });
-      }
+      // A page that was not sent with the driver's report (one from disk) hears itself from now on.
+      if (driver.reportsItself) await evaluate(reportToDriver);
       // A touch device that the engine cannot emulate: the page is used by touch from the start.
       if (driver.device.hasTouch) {
         await evaluate(() => {
@@ -127,7 +142,12 @@ function pageOf(driver) {
     keyboard: {
       down: (key) => driver.key(key, true),
       up: (key) => driver.key(key, false),
-      async press(key) { await driver.key(key, true); await driver.key(key, false); },
+      // A chord as playwright writes it, "Alt+Enter": the modifiers held around the key.
+      async press(chord) {
+        const keys = chord.length > 1 ? chord.split('+') : [chord];
+        for (const key of keys) await driver.key(key, true);
+        for (const key of keys.reverse()) await driver.key(key, false);
+      },
     },
     mouse: { click: (x, y) => driver.click(x, y) },
     screenshot: ({ path: file }) => driver.screenshot(file),
@@ -135,15 +155,17 @@ function pageOf(driver) {
     addInitScript: (fn, arg) => driver.addInitScript(`(${fn})(${JSON.stringify(arg)});`),
     touch: (type, points) => driver.touch(type, points),
     on(event, listener) { listeners[event].push(listener); },
+    // The errors not heard yet: a page that reports itself is read once more.
     async pageErrors() {
-      if (!driver.collectErrors) return [];
-      return await evaluate(() => window.testErrors || []).catch(() => []);
+      if (driver.reportsItself) await evaluate(() => null).catch(() => {});
+      return [];
     },
     context() {
       return { newCDPSession() { throw new Error(`${driver.engine} speaks no Chrome DevTools protocol`); } };
     },
   };
   driver.onPageError = (message) => listeners.pageerror.forEach((listener) => listener({ message }));
+  driver.onConsole = (type, text) => listeners.console.forEach((listener) => listener({ type: () => type, text: () => text }));
   return page;
 }
 
@@ -178,7 +200,8 @@ function pageTouch(type, points) {
 // WebDriver's names of the keys the scenarios press.
 const WEBDRIVER_KEYS = { ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014', ArrowDown: '\uE015',
                          Space: ' ', Enter: '\uE007', Escape: '\uE00C', Tab: '\uE004', Shift: '\uE008',
-                         Alt: '\uE00A', Control: '\uE009', Backspace: '\uE003' };
+                         Alt: '\uE00A', Control: '\uE009', Backspace: '\uE003',
+                         ...Object.fromEntries(Array.from({ length: 12 }, (_, i) => [`F${i + 1}`, String.fromCharCode(0xE031 + i)])) };
 
 // Firefox: a window of its own (headless Firefox never gives its first window the focus).
 async function launchFirefox(device) {
@@ -221,6 +244,7 @@ async function launchFirefox(device) {
   };
   const page = pageOf(driver);
   tab.on('pageerror', (error) => driver.onPageError(error.message));
+  tab.on('console', (message) => driver.onConsole(message.type() === 'warn' ? 'warning' : message.type(), message.text()));
   return { page, close: async () => { await browser.close(); fs.rmSync(profile, { recursive: true, force: true }); } };
 }
 
@@ -289,14 +313,23 @@ async function launchWebKit(device) {
 
   let viewport = { width: 1000, height: 760, ...device.viewport };
   let framed = false;  // the game's page in an iframe of the viewport's size
+  // Each script also brings back what the page has said since the last (the report begins once the
+  // page has loaded, or with the page's scripts given before: a page sent as it is keeps the hash
+  // its service worker knows). Its value comes as JSON text, the driver's own serializing putting
+  // the keys of a record in an order of its own.
   const run = (source, args) => call('POST', '/execute/async', {
     script: `const done = arguments[arguments.length - 1];
+             const said = () => window.testReport && { errors: window.testReport.errors.splice(0), console: window.testReport.console.splice(0) };
              Promise.resolve((${source}).apply(null, Array.prototype.slice.call(arguments, 0, -1)))
-               .then((value) => done({ value: value === undefined ? null : value }), (error) => done({ error: String(error) }));`,
+               .then((value) => done({ json: JSON.stringify(value === undefined ? null : value), unset: value === undefined, said: said() }),
+                     (error) => done({ error: String(error), said: said() }));`,
     args,
   }).then((result) => {
+    for (const message of result.said ? result.said.errors : []) driver.onPageError?.(message);
+    for (const [type, text] of result.said ? result.said.console : []) driver.onConsole?.(type, text);
     if (result.error) throw new Error(result.error);
-    return result.value;
+    // undefined stays undefined, as a scenario asking after a global that was never set expects.
+    return result.unset ? undefined : JSON.parse(result.json);
   });
   // The window as large as the viewport asked for, a phone's width made up by the frame.
   const fitWindow = async () => {
@@ -320,7 +353,7 @@ async function launchWebKit(device) {
   const driver = {
     engine: 'webkit',
     device,
-    collectErrors: true,
+    reportsItself: true,
     run,
     async goto(url) {
       framed = viewport.width < WEBKIT_MIN_WIDTH;
@@ -363,7 +396,10 @@ async function launchWebKit(device) {
         await call('POST', '/frame', { id: 0 });
       }
     },
-    async addInitScript(source) { pageScripts.push(source); },
+    async addInitScript(source) {
+      if (pageScripts.length === 0) pageScripts.push(`(${reportToDriver})();`);
+      pageScripts.push(source);
+    },
     touch: (type, points) => run(pageTouch.toString(), [type, points]),
   };
   await fitWindow();
@@ -372,9 +408,12 @@ async function launchWebKit(device) {
     close: async () => {
       pageScripts.length = 0;
       await call('DELETE', '').catch(() => {});
+      const driverGone = new Promise((resolve) => { if (webDriver.exitCode !== null) resolve(); else webDriver.on('exit', resolve); });
       webDriver.kill();
+      await driverGone;
       xvfb.stop();
-      fs.rmSync(home, { recursive: true, force: true });
+      // The browser's last writes to its caches may come after its driver has gone.
+      fs.rmSync(home, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
     },
   };
 }

@@ -691,6 +691,12 @@ const scenarios = {
   // installable app whose service worker keeps its files, and with the host gone a reload plays.
   async offline({ launch, restart, engine }) {
     const page = await launch();
+    // Nothing the page does with or without a host is worth a warning in the console (beyond
+    // Chromium's advice on the emulated SDL's canvas reads, which has nothing to do with the host).
+    const said = [];
+    page.on('console', (message) => {
+      if (['warning', 'error'].includes(message.type()) && !message.text().startsWith('Canvas2D:')) said.push(message.text());
+    });
     const folder = fs.readdirSync(values.site).reduce((sum, name) => sum + fs.statSync(path.join(values.site, name)).size, 0);
     check(folder <= 300 * 1024, `build-web/ holds ${(folder / 1024).toFixed(1)} KB, more than 300 KB`);
 
@@ -739,6 +745,7 @@ const scenarios = {
     await openGame(page, copying.url);
     await checkTitle(page, 'on build B');
     check(await page.evaluate(() => window.buildB) === true, 'after the complete copy the game is not build B');
+    check(said.length === 0, `offline the page logged ${JSON.stringify(said)}`);
     fs.rmSync(scratch, { recursive: true, force: true });
   },
 };

@@ -42,9 +42,13 @@ export function serve(folder, missing = [], base = '/', spoil = {}, rate = 0) {
     }
     const spoilt = spoil[name] ? spoil[name](fs.readFileSync(file)) : {};
     let body = spoilt.body || fs.readFileSync(file);
-    // A page opened in WebKit runs the scenario's scripts first (engines.mjs).
-    if (path.extname(file) === '.html' && engines.pageScripts.length > 0) {
+    // A page opened in WebKit runs the scenario's scripts first (engines.mjs). The service worker's
+    // copy stays the build's own, which it checks byte for byte, and the browser keeps no copy of
+    // the page as changed.
+    const shown = request.headers['sec-fetch-dest'] !== 'empty';
+    if (path.extname(file) === '.html' && engines.pageScripts.length > 0 && shown) {
       body = Buffer.from(body.toString().replace('<head>', `<head><script>${engines.pageScripts.join('\n')}</script>`));
+      spoilt.headers = { 'Cache-Control': 'no-store', ...spoilt.headers };
     }
     response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
                               'Content-Length': body.length, 'Last-Modified': modified, ...spoilt.headers });

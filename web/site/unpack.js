@@ -102,6 +102,13 @@ function compiling(length, compiled) {
   };
 }
 
+// Whether a picture's PNG ends with its closing chunk ("IEND" and that chunk's CRC): Firefox and
+// WebKit decode a PNG cut short as far as it goes instead of refusing it.
+function endsWhole(png) {
+  const end = [0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82];
+  return png.length >= end.length && end.every((byte, i) => png[png.length - end.length + i] === byte);
+}
+
 // Runs a script from the pack as the page's own, resolving once it has run.
 function runScript(name, bytes) {
   return new Promise((resolve, reject) => {
@@ -132,7 +139,8 @@ async function readPack(runtimeIn) {
   const pack = packReader((name, length) => {
     if (name === 'grimvale.wasm') return compiling(length, (module) => { found.wasm = module; module.catch(() => {}); });
     if (name.startsWith('Graphics/')) {
-      return gathered(length, (bytes) => found.pictures.push(createImageBitmap(new Blob([bytes], { type: 'image/png' }))
+      const decoded = (bytes) => (endsWhole(bytes) ? createImageBitmap(new Blob([bytes], { type: 'image/png' })) : Promise.reject());
+      return gathered(length, (bytes) => found.pictures.push(decoded(bytes)
         .then((picture) => [`/${name}`, picture], () => { throw new Error(`${name} in ${PACK} could not be decoded.`); })));
     }
     if (name === 'grimvale.data') return gathered(length, (bytes) => { found.data = bytes.buffer; });
