@@ -126,6 +126,10 @@ function pageOf(driver) {
       if (driver.reportsItself) await evaluate(reportToDriver);
       // A touch device that the engine cannot emulate: the page is used by touch from the start.
       if (driver.device.hasTouch) {
+        // The touch controls' script comes out of the pack after the page has loaded.
+        for (let tries = 0; tries < 200 && !await evaluate(() => Boolean(window.Grimvale && window.Grimvale.touch)); tries++) {
+          await new Promise((resolve) => setTimeout(resolve, 50));
+        }
         await evaluate(() => {
           if (window.matchMedia('(pointer: coarse)').matches) return;
           const touch = { pointerId: 99, pointerType: 'touch', isPrimary: true, bubbles: true, clientX: 0, clientY: 0 };
