@@ -68,6 +68,8 @@ Grimvale.layout = (function () {
     }
     root.style.setProperty('--canvas-width', (pictureW * scale / ratio) + 'px');
     root.style.setProperty('--canvas-height', (pictureH * scale / ratio) + 'px');
+    // Sideways, the status line's width comes from the picture's: its room is measured again.
+    if (statusRoom.textContent) keepStatusRoom();
   }
 
   window.addEventListener('resize', fit);
