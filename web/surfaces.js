@@ -1,8 +1,9 @@
-// The emulated SDL's surfaces, made without the per-byte work its own versions do at start-up: a
-// surface made from the game's pixels (a font's texture) takes them in one typed-array copy per row,
-// and a picture loaded from what the page decoded is drawn on its canvas without reading its pixels
-// back into memory. The game only blits its pictures; SDL_LockSurface still reads a picture's pixels
-// whenever one is locked.
+// The emulated SDL's surfaces, made without the per-byte and per-canvas work its own versions do at
+// start-up: a surface made from the game's pixels (a font's texture) takes them in one typed-array
+// copy per row; its display-format copy shares the canvas it already has instead of drawing it once
+// more; and a picture loaded from what the page decoded is blitted from the decoded picture itself,
+// drawn on no canvas and never read back into memory. The game only blits its pictures and fonts; SDL_LockSurface still reads a
+// surface's pixels whenever one is locked.
 mergeInto(LibraryManager.library, {
   SDL_CreateRGBSurfaceFrom__deps: ['$SDL'],
   SDL_CreateRGBSurfaceFrom: function (pixels, width, height, depth, pitch, rmask, gmask, bmask, amask) {
@@ -17,6 +18,40 @@ mergeInto(LibraryManager.library, {
     return surf;
   },
 
+  // The display format of a canvas's surface is the canvas's own RGBA: the copy and its original
+  // share one canvas (the game frees the original at once and draws on neither), and the canvas
+  // goes back to the emulated SDL's pool only when the last of the two is freed.
+  SDL_DisplayFormatAlpha__deps: ['$SDL', '$shareCanvas'],
+  SDL_DisplayFormatAlpha: function (surf) {
+    var original = SDL.surfaces[surf];
+    var copy = SDL.makeSurface(original.width, original.height, original.flags, false, 'copy:' + original.source);
+    shareCanvas(SDL.surfaces[copy], original);
+    return copy;
+  },
+
+  SDL_FreeSurface__deps: ['$SDL'],
+  SDL_FreeSurface: function (surf) {
+    if (!surf) return;
+    var data = SDL.surfaces[surf];
+    if (data && ((data.sharers && --data.sharers.count > 0) || data.picture)) data.canvas = null;
+    SDL.freeSurface(surf);
+  },
+
+  // A surface takes over the canvas and drawing context of another; the canvas it was made with
+  // goes back to the pool for the next surface.
+  $shareCanvas__deps: ['$SDL'],
+  $shareCanvas: function (data, from) {
+    SDL.canvasPool.push(data.canvas);
+    data.canvas = from.canvas;
+    data.ctx = from.ctx;
+    if (!from.sharers) from.sharers = { count: 1 };
+    from.sharers.count++;
+    data.sharers = from.sharers;
+  },
+
+  // A picture's surface blits straight from the picture the page decoded; the canvas it was made
+  // with goes back to the pool for the next surface. Only when something asks for its drawing
+  // context (a lock, or drawing on the picture) is the picture drawn on a canvas of its own.
   IMG_Load_RW__deps: ['$SDL', 'SDL_FreeRW', '$PATH_FS'],
   IMG_Load_RW: function (rwopsID, freeSrc) {
     var rwops = SDL.rwops[rwopsID];
@@ -29,10 +64,28 @@ mergeInto(LibraryManager.library, {
       return 0;
     }
     var surf = SDL.makeSurface(picture.width, picture.height, 0, false, 'load:' + name);
-    var ctx = SDL.surfaces[surf].ctx;
-    ctx.globalCompositeOperation = 'copy';
-    ctx.drawImage(picture, 0, 0);
-    ctx.globalCompositeOperation = 'source-over';
+    var data = SDL.surfaces[surf];
+    SDL.canvasPool.push(data.canvas);
+    data.canvas = picture;
+    data.picture = true;
+    Object.defineProperty(data, 'ctx', {
+      configurable: true,
+      enumerable: true,
+      get: function () {
+        var canvas = document.createElement('canvas');
+        canvas.width = picture.width;
+        canvas.height = picture.height;
+        var ctx = canvas.getContext('2d');
+        ctx.drawImage(picture, 0, 0);
+        Object.defineProperty(data, 'ctx', { value: ctx, writable: true, configurable: true, enumerable: true });
+        data.canvas = canvas;
+        data.picture = false;
+        return ctx;
+      },
+      set: function (ctx) {
+        Object.defineProperty(data, 'ctx', { value: ctx, writable: true, configurable: true, enumerable: true });
+      },
+    });
     return surf;
   },
 });
