@@ -8,15 +8,18 @@ window.Grimvale = window.Grimvale || {};
   var canvas = document.getElementById('canvas');
   var stage = document.getElementById('stage');
   var statusLine = document.getElementById('status');
+  var statusRoom = document.getElementById('status-room');
   var again = document.getElementById('again');
   var fullscreen = document.getElementById('fullscreen');
   var state = 'loading';  // then 'playing', 'ended' or 'failed'
   var saidPaused = false, saidMatch = false;  // what the status line last said of the running game
 
-  // A message longer than the line's room (a failure's) takes more lines, and the picture the space left.
+  // A message longer than the line's room (a failure's) takes more lines, and the picture the space
+  // left; one no longer than the longest message, whose room the line keeps, moves nothing, and the
+  // page is not laid out again for it.
   function say(text) {
     statusLine.textContent = text;
-    Grimvale.layout.fit();
+    if (text.length > statusRoom.textContent.length) Grimvale.layout.fit();
   }
 
   function fail(reason) {

@@ -212,11 +212,22 @@ async function readPack(runtimeIn) {
   return found;
 }
 
+// The game's canvas made ready for drawing while the pictures still stream in: the browser sets up
+// a canvas's pixels at its first drawing, which would otherwise be the game's first fill. The one
+// pixel drawn is cleared again, so the canvas stays as the page made it.
+function warmCanvas(canvas) {
+  const ctx = canvas.getContext('2d');
+  ctx.fillRect(0, 0, 1, 1);
+  ctx.getImageData(0, 0, 1, 1);
+  ctx.clearRect(0, 0, 1, 1);
+}
+
 // Hands the parts to the runtime and runs it: the compiled module instead of a fetch, the fonts'
 // package from memory, and the pictures decoded for the emulated SDL, which the runtime waits for
 // as one of its run dependencies before the game's main() (they go in its table once it has made it).
 function runRuntime({ wasm, data, runtime }, pictures) {
   const Module = window.Module;
+  warmCanvas(Module.canvas);
   Module.instantiateWasm = (imports, receive) => {
     wasm.then((module) => WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module)))
       .catch((error) => failLoading(`grimvale.wasm in ${PACK} could not be compiled (${error.message}).`));
