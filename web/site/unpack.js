@@ -109,21 +109,19 @@ function endsWhole(png) {
   return png.length >= end.length && end.every((byte, i) => png[png.length - end.length + i] === byte);
 }
 
-// Runs a script from the pack as the page's own, resolving once it has run.
-function runScript(name, bytes) {
-  return new Promise((resolve, reject) => {
-    const script = document.createElement('script');
-    const url = URL.createObjectURL(new Blob([bytes], { type: 'text/javascript' }));
-    script.src = url;
-    script.onload = () => { URL.revokeObjectURL(url); resolve(); };
-    script.onerror = () => reject(new Error(`${name} in ${PACK} did not run.`));
-    document.body.appendChild(script);
-  });
+// Runs a script from the pack as the page's own: its text in a script element, which the browser
+// runs as it goes in (one from a blob: address would be fetched once more, and each of them in a task
+// of its own, one after another). What a script throws goes to the page's error handler, as ever.
+function runScript(bytes) {
+  const script = document.createElement('script');
+  script.textContent = new TextDecoder().decode(bytes);
+  document.body.appendChild(script);
 }
 
 // Fetches and reads the pack, the host's answer, the line and the inflating each said apart when
-// they fail; resolves once every part is in, to { wasm, pictures, data, runtime }. As soon as the
-// runtime is in, runtimeIn(found, scriptsRun) is told (the pictures after it still on the way).
+// they fail; resolves once every part is in, to { wasm, pictures, data, runtime }. The page's scripts
+// run as each comes in; as soon as the runtime is in, runtimeIn(found) is told (the pictures after
+// it still on the way).
 async function readPack(runtimeIn) {
   let response;
   try {
@@ -135,7 +133,6 @@ async function readPack(runtimeIn) {
   const count = downloadCounter(Number(response.headers.get('Content-Length')) || 0);
 
   const found = { pictures: [] };
-  let scriptsRun = Promise.resolve();
   const pack = packReader((name, length) => {
     if (name === 'grimvale.wasm') return compiling(length, (module) => { found.wasm = module; module.catch(() => {}); });
     if (name.startsWith('Graphics/')) {
@@ -144,8 +141,8 @@ async function readPack(runtimeIn) {
         .then((picture) => [`/${name}`, picture], () => { throw new Error(`${name} in ${PACK} could not be decoded.`); })));
     }
     if (name === 'grimvale.data') return gathered(length, (bytes) => { found.data = bytes.buffer; });
-    if (name === 'grimvale.js') return gathered(length, (bytes) => { found.runtime = bytes; runtimeIn(found, scriptsRun); });
-    return gathered(length, (bytes) => { scriptsRun = scriptsRun.then(() => runScript(name, bytes)); });
+    if (name === 'grimvale.js') return gathered(length, (bytes) => { found.runtime = bytes; runtimeIn(found); });
+    return gathered(length, runScript);
   });
 
   // The host's bytes are fed to the browser's gzip inflater, and what comes out read part by part.
@@ -208,7 +205,6 @@ async function readPack(runtimeIn) {
       throw new Error(`${PACK} is not the game's pack (it lacks ${part}).`);
     }
   }
-  await scriptsRun;
   return found;
 }
 
@@ -241,7 +237,7 @@ function runRuntime({ wasm, data, runtime }, pictures) {
       Module.removeRunDependency('pictures');
     }, () => {});  // startGame says why
   });
-  return runScript('grimvale.js', runtime);
+  runScript(runtime);
 }
 
 async function startGame() {
@@ -250,16 +246,17 @@ async function startGame() {
   }
   if (typeof WebAssembly !== 'object') throw new Error('this browser cannot run WebAssembly.');
   if (typeof DecompressionStream !== 'function') throw new Error('this browser cannot unpack the game\'s files.');
-  let ran = null;
-  const whole = readPack((found, scriptsRun) => {
+  let ran = false;
+  const whole = readPack((found) => {
     if (!found.wasm || !found.data) return;  // the whole pack's check says which part it lacks
-    ran = scriptsRun.then(() => runRuntime(found, pictures));
-    ran.catch(() => {});
+    ran = true;
+    runRuntime(found, pictures);
   });
   const pictures = whole.then((found) => Promise.all(found.pictures));
   pictures.catch(() => {});
   const found = await whole;
-  await Promise.all([ran || runRuntime(found, pictures), pictures]);  // a pack with the runtime before the module or the package
+  if (!ran) runRuntime(found, pictures);  // a pack with the runtime before the module or the package
+  await pictures;
 }
 
 startGame().catch((error) => failLoading(error.message));
