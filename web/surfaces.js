@@ -1,15 +1,20 @@
 // The emulated SDL's surfaces, made without the per-byte and per-canvas work its own versions do at
-// start-up: a surface made from the game's pixels (a font's texture) takes them in one typed-array
-// copy per row; its display-format copy shares the canvas it already has instead of drawing it once
-// more; and a picture loaded from what the page decoded is blitted from the decoded picture itself,
-// drawn on no canvas and never read back into memory. The game only blits its pictures and fonts; SDL_LockSurface still reads a
-// surface's pixels whenever one is locked.
+// start-up: a surface made from the game's pixels (a font's texture) puts them on its canvas straight
+// from the game's memory (one typed-array copy per row where its rows are not packed); its
+// display-format copy shares the canvas it already has instead of drawing it once more; and a
+// picture loaded from what the page decoded is blitted from the decoded picture itself, drawn on no
+// canvas and never read back into memory. The game only blits its pictures and fonts;
+// SDL_LockSurface still reads a surface's pixels whenever one is locked.
 mergeInto(LibraryManager.library, {
   SDL_CreateRGBSurfaceFrom__deps: ['$SDL'],
   SDL_CreateRGBSurfaceFrom: function (pixels, width, height, depth, pitch, rmask, gmask, bmask, amask) {
     var surf = SDL.makeSurface(width, height, 0, false, 'CreateRGBSurfaceFrom', rmask, gmask, bmask, amask);
     if (depth !== 32) return surf;
     var canvas = SDL.surfaces[surf];
+    if (pitch === width * 4) {
+      canvas.ctx.putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height), 0, 0);
+      return surf;
+    }
     var image = canvas.ctx.createImageData(width, height);
     for (var row = 0; row < height; row++) {
       image.data.set(HEAPU8.subarray(pixels + row * pitch, pixels + row * pitch + width * 4), row * width * 4);

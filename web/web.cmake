@@ -17,7 +17,8 @@ target_compile_options(grimvale PRIVATE -Wall -Wextra)
 # hands them to the emulated SDL, which loads a picture from what the page decoded (its
 # preloadedImages). The runtime exits when the game ends, so the page hears of it through
 # Module.onExit. The runtime is the lighter one: the small allocator, text decoded by the browser
-# alone, and no code made at run time (docs/performance.md weighs each).
+# alone, and no code made at run time (docs/performance.md weighs each). The page calls the game's
+# main() itself (callMain), in a task after the runtime's own setting up (web/site/unpack.js).
 set(GRIMVALE_WEB_FILES
   "${PROJECT_SOURCE_DIR}/data/font1@/data/font1"
   "${PROJECT_SOURCE_DIR}/data/font2@/data/font2")
@@ -28,6 +29,7 @@ set(web_link_options
   -sMALLOC=emmalloc
   -sTEXTDECODER=2
   -sDYNAMIC_EXECUTION=0
+  -sEXPORTED_RUNTIME_METHODS=callMain
   "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/web/listeners.js")
 foreach(files ${GRIMVALE_WEB_FILES})
   list(APPEND web_link_options "SHELL:--preload-file ${files}")

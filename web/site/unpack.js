@@ -230,6 +230,10 @@ function runRuntime({ wasm, data, runtime }, pictures) {
     return {};
   };
   Module.getPreloadedPackage = () => data;
+  // The game's main() in a task of its own once the runtime is set up and the page has made it
+  // ready (its onRuntimeInitialized), so that neither waits in one long task with the other.
+  Module.noInitialRun = true;
+  Module.postRun = [].concat(Module.postRun || [], () => setTimeout(() => Module.callMain(), 0));
   Module.preRun = [].concat(Module.preRun || [], () => {
     Module.addRunDependency('pictures');
     pictures.then((decoded) => {
