@@ -111,11 +111,18 @@ function endsWhole(png) {
 
 // Runs a script from the pack as the page's own: its text in a script element, which the browser
 // runs as it goes in (one from a blob: address would be fetched once more, and each of them in a task
-// of its own, one after another). What a script throws goes to the page's error handler, as ever.
-function runScript(bytes) {
-  const script = document.createElement('script');
-  script.textContent = new TextDecoder().decode(bytes);
-  document.body.appendChild(script);
+// of its own, one after another). Each script runs in a task of its own, in the pack's order, so that
+// a chunk of the pack that holds several of them is not one long task. What a script throws goes to
+// the page's error handler, as ever. prepare(), when given, runs in the script's task before it.
+let scriptsRun = Promise.resolve();
+function runScript(bytes, prepare) {
+  scriptsRun = scriptsRun.then(() => new Promise((resolve) => setTimeout(() => {
+    if (prepare) prepare();
+    const script = document.createElement('script');
+    script.textContent = new TextDecoder().decode(bytes);
+    document.body.appendChild(script);
+    resolve();
+  }, 0)));
 }
 
 // Fetches and reads the pack, the host's answer, the line and the inflating each said apart when
@@ -187,12 +194,17 @@ async function readPack(runtimeIn) {
     writer.abort(cause).catch(() => {});
   })();
 
+  // What has piled up is read in turns of at most 50 ms, the page's other tasks between them.
   const inflated = inflater.readable.getReader();
   try {
-    for (;;) {
+    for (let turn = performance.now(); ;) {
       const { done, value } = await inflated.read();
       if (done) break;
       pack.push(value);
+      if (performance.now() - turn > 50) {
+        await new Promise((resolve) => setTimeout(resolve, 0));
+        turn = performance.now();
+      }
     }
     pack.finish();
   } catch (error) {
@@ -222,26 +234,27 @@ function warmCanvas(canvas) {
 // package from memory, and the pictures decoded for the emulated SDL, which the runtime waits for
 // as one of its run dependencies before the game's main() (they go in its table once it has made it).
 function runRuntime({ wasm, data, runtime }, pictures) {
-  const Module = window.Module;
-  warmCanvas(Module.canvas);
-  Module.instantiateWasm = (imports, receive) => {
-    wasm.then((module) => WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module)))
-      .catch((error) => failLoading(`grimvale.wasm in ${PACK} could not be compiled (${error.message}).`));
-    return {};
-  };
-  Module.getPreloadedPackage = () => data;
-  // The game's main() in a task of its own once the runtime is set up and the page has made it
-  // ready (its onRuntimeInitialized), so that neither waits in one long task with the other.
-  Module.noInitialRun = true;
-  Module.postRun = [].concat(Module.postRun || [], () => setTimeout(() => Module.callMain(), 0));
-  Module.preRun = [].concat(Module.preRun || [], () => {
-    Module.addRunDependency('pictures');
-    pictures.then((decoded) => {
-      for (const [name, picture] of decoded) Module.preloadedImages[name] = picture;
-      Module.removeRunDependency('pictures');
-    }, () => {});  // startGame says why
+  runScript(runtime, () => {
+    const Module = window.Module;
+    warmCanvas(Module.canvas);
+    Module.instantiateWasm = (imports, receive) => {
+      wasm.then((module) => WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module)))
+        .catch((error) => failLoading(`grimvale.wasm in ${PACK} could not be compiled (${error.message}).`));
+      return {};
+    };
+    Module.getPreloadedPackage = () => data;
+    // The game's main() in a task of its own once the runtime is set up and the page has made it
+    // ready (its onRuntimeInitialized), so that neither waits in one long task with the other.
+    Module.noInitialRun = true;
+    Module.postRun = [].concat(Module.postRun || [], () => setTimeout(() => Module.callMain(), 0));
+    Module.preRun = [].concat(Module.preRun || [], () => {
+      Module.addRunDependency('pictures');
+      pictures.then((decoded) => {
+        for (const [name, picture] of decoded) Module.preloadedImages[name] = picture;
+        Module.removeRunDependency('pictures');
+      }, () => {});  // startGame says why
+    });
   });
-  runScript(runtime);
 }
 
 async function startGame() {
