@@ -158,6 +158,18 @@ const scenarios = {
       const side = Math.sqrt(raw.length);
       return [side, inkByRow(raw, side, (bytes, i) => bytes[i] > 0)];
     }));
+    // The pictures' surfaces blit from the decoded pictures themselves; the fonts' surfaces have a
+    // canvas each, which no other surface holds and the emulated SDL does not keep for its next one.
+    const kept = await page.evaluate(() => {
+      const live = Object.values(SDL.surfaces).filter((data) => data && !data.usePageCanvas);
+      const pictures = live.filter((data) => data.source.startsWith('load:'));
+      const fonts = live.filter((data) => !data.source.startsWith('load:'));
+      return { straight: pictures.filter((data) => data.canvas === Module.preloadedImages[data.source.slice(5)]).length,
+               pictures: pictures.length, fonts: fonts.length, fontCanvases: new Set(fonts.map((data) => data.canvas)).size,
+               pooled: live.filter((data) => SDL.canvasPool.includes(data.canvas)).length };
+    });
+    check(kept.straight === 17 && kept.pictures === 17 && kept.fonts === 2 && kept.fontCanvases === 2 && kept.pooled === 0,
+          `surfaces held: ${JSON.stringify(kept)}`);
     const surfaces = await page.evaluate(([fontInk, inkByRowText]) => {
       const inkByRow = eval(inkByRowText);
       const wrong = [];

@@ -13,6 +13,7 @@ window.Grimvale = window.Grimvale || {};
   var fullscreen = document.getElementById('fullscreen');
   var state = 'loading';  // then 'playing', 'ended' or 'failed'
   var saidPaused = false, saidMatch = false;  // what the status line last said of the running game
+  var keptForOffline = false;  // whether the service worker has been asked to keep the files
 
   // A message longer than the line's room (a failure's) takes more lines, and the picture the space
   // left; one no longer than the longest message, whose room the line keeps, moves nothing, and the
@@ -120,11 +121,12 @@ window.Grimvale = window.Grimvale || {};
       Grimvale.input.setRunning(true);
       Grimvale.controls.start();
       say('Playing. Click the game if it does not answer the keys.');
-      // The service worker's copies wait until the game's first frame is on screen.
-      requestAnimationFrame(function () { setTimeout(keepForOffline, 0); });
     },
-    // Before the passes of each display frame.
+    // Before the passes of each display frame. The service worker's copies wait until the game's
+    // first frame is on screen (the game's main() runs in a task after onRuntimeInitialized).
     preMainLoop: function () {
+      if (!keptForOffline) requestAnimationFrame(function () { setTimeout(keepForOffline, 0); });
+      keptForOffline = true;
       followGame();
       Grimvale.gamepad.read();
       Grimvale.touch.update();

@@ -230,9 +230,10 @@ function warmCanvas(canvas) {
   ctx.clearRect(0, 0, 1, 1);
 }
 
-// Hands the parts to the runtime and runs it: the compiled module instead of a fetch, the fonts'
-// package from memory, and the pictures decoded for the emulated SDL, which the runtime waits for
-// as one of its run dependencies before the game's main() (they go in its table once it has made it).
+// Hands the parts to the runtime and runs it, in a task after the page's scripts: the compiled
+// module instead of a fetch, the fonts' package from memory, and the pictures decoded for the
+// emulated SDL, which the runtime waits for as one of its run dependencies before the game's main()
+// (they go in its table once it has made it).
 function runRuntime({ wasm, data, runtime }, pictures) {
   runScript(runtime, () => {
     const Module = window.Module;
