@@ -136,7 +136,19 @@ const scenarios = {
   // enlargement with crisp pixels, the game's keys never scrolling the page, the pause, full screen.
   async title({ launch, url }) {
     const page = await launch();
+    // The service worker is asked to keep the files only once the game has shown its first frame.
+    await page.addInitScript(() => {
+      const register = ServiceWorkerContainer.prototype.register;
+      ServiceWorkerContainer.prototype.register = function (...args) {
+        window.passesAtRegister = window.Module && Module._grimvalePassesRun ? Module._grimvalePassesRun() : 0;
+        return register.apply(this, args);
+      };
+    });
     await openGame(page, url);
+    await eventually(async () => {
+      const passes = await page.evaluate(() => window.passesAtRegister);
+      check(passes > 0, `the service worker was asked to keep the files after ${passes} passes`);
+    });
     await screenshot(page, 'title');
     await checkTitle(page, 'on the title screen');
     check(await page.evaluate(() => document.activeElement.id) === 'canvas', 'the canvas does not have the keyboard');
