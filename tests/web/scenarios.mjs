@@ -77,16 +77,17 @@ async function startMatch(page) {
 }
 
 async function playerAt(page, sprite) {
-  const found = site.findSprite(await site.canvasPixels(page), graphics(sprite), 0, 250, 580, 350);
+  const found = site.findSprite(await site.canvasPixels(page), graphics(sprite), 0, 250, site.SCREEN_W, 350);
   return found.length === 1 ? found[0] : null;
 }
 
-// Whether a shot flies to the right of the player at `from` while the fire key is held.
-async function shotRightOf(page, from) {
+// Whether a shot flies to the right (or the left) of the player at `from` while the fire key is held.
+async function shotRightOf(page, from, leftward = false) {
   const bullet = graphics('bullet.bmp');
   for (let tries = 0; tries < 20; tries++) {
     const shown = await site.canvasPixels(page);
-    if (site.findSprite(shown, bullet, from.x + 12, from.y, site.SCREEN_W, from.y + 20, 4).length > 0) return true;
+    const [x0, x1] = leftward ? [0, from.x] : [from.x + 12, site.SCREEN_W];
+    if (site.findSprite(shown, bullet, x0, from.y, x1, from.y + 20, 4).length > 0) return true;
   }
   return false;
 }
@@ -443,8 +444,9 @@ const scenarios = {
   },
 
   // A phone held upright, then sideways: the picture fills the width (or the height) beside the
-  // controls, never under them; two fingers walk right and fire at once; a thumb sliding from Right
-  // to Up turns the player without lifting; swipes and pinches neither scroll nor zoom the page.
+  // controls, never under them; two fingers walk and fire at once, landing one after the other or in
+  // the same touch; a thumb sliding from Right to Up turns the player without lifting; swipes and
+  // pinches neither scroll nor zoom the page.
   // A tablet and a small desktop window get their share of the screen too.
   async touch({ launch, url }) {
     const tablet = await launch({ viewport: { width: 1024, height: 768 }, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
@@ -504,6 +506,16 @@ const scenarios = {
       check(start && walked && walked.x >= start.x + 20 && walked.y === start.y,
             `at ${size} holding Right walked the player from ${JSON.stringify(start)} to ${JSON.stringify(walked)}`);
       check(shot, `at ${size} no shot flies while Fire is held`);
+      // Two fingers that land in the same touch hold both controls: back to the left, firing.
+      const beforeLeft = await playerAt(page, 'swatr.bmp');
+      await touch('touchStart', [await site.centreOf(page, 'Left', 2), fire]);
+      await page.waitForTimeout(400);
+      const shotTogether = await shotRightOf(page, { x: beforeLeft ? beforeLeft.x - 20 : 0, y: PLAYER_START.y }, true);
+      await touch('touchEnd', []);
+      await page.waitForTimeout(100);  // the muzzle's flash, drawn over a player facing left, gone
+      const together = await playerAt(page, 'swatl.bmp');
+      check(beforeLeft && together && together.x <= beforeLeft.x - 20 && shotTogether,
+            `at ${size} two fingers landing together on Left and Fire walked the player from ${JSON.stringify(beforeLeft)} to ${JSON.stringify(together)}, ${shotTogether ? 'firing' : 'firing nothing'}`);
 
       await touch('touchStart', [right]);
       await page.waitForTimeout(150);
