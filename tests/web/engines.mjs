@@ -71,6 +71,12 @@ function findElement(query) {
   return scopes[0] || null;
 }
 
+// Whether an error says that the page's document (or WebKit's process for it) went away before the
+// answer came: WebKit's driver then reads an empty answer, "Could not parse script result".
+function documentGone(error) {
+  return /no such frame|no such window|Could not parse script result|Execution context was destroyed|Inspected target navigated|context.*(destroyed|discarded)/i.test(error.message);
+}
+
 // The part every engine shares, over what a driver gives: run(source, args) evaluating a function's
 // source with JSON arguments in the page, goto, keys, pointer clicks at a point, a screenshot, the
 // viewport's size and the fingers of touch().
@@ -113,7 +119,12 @@ function pageOf(driver) {
     async waitForFunction(fn, arg, options = {}) {
       const end = Date.now() + (options.timeout ?? 30000);
       for (;;) {
-        const value = await evaluate(fn, arg);
+        // As playwright's, outlives the page's reloads and navigations: a document that went away
+        // while asked is asked again.
+        const value = await evaluate(fn, arg).catch((error) => {
+          if (documentGone(error)) return false;
+          throw error;
+        });
         if (value) return value;
         if (Date.now() > end) throw new Error(`waitForFunction timed out: ${fn}`);
         await new Promise((resolve) => setTimeout(resolve, 50));
@@ -235,15 +246,25 @@ async function launchFirefox(device) {
     screenshot: (file) => tab.screenshot({ path: file }),
     setViewport: (width, height) => tab.setViewport({ ...tab.viewport(), width, height }),
     addInitScript: (source) => tab.evaluateOnNewDocument(source),
-    // Fingers through Firefox's own touch input, one by one.
+    // Fingers through Firefox's own touch input, each call's changes in one touch event as a screen
+    // sends them: fingers that land together come in one touchstart, those lifted in one touchend.
     async touch(type, points) {
-      for (const [id, handle] of fingers) {
-        if (!points.some((p) => p.id === id)) { await handle.end(); fingers.delete(id); }
+      const sources = [];
+      const source = (id, actions) => sources.push({ type: 'pointer', id: `finger ${id}`, parameters: { pointerType: 'touch' }, actions });
+      const size = { width: 8, height: 8, pressure: 0.5 };
+      for (const id of [...fingers.keys()]) {
+        if (points.some((p) => p.id === id)) continue;
+        source(id, [{ type: 'pause' }, { type: 'pointerUp', button: 0 }]);
+        fingers.delete(id);
       }
       for (const { id, x, y } of points) {
-        if (!fingers.has(id)) fingers.set(id, await tab.touchscreen.touchStart(x, y));
-        else await fingers.get(id).move(x, y);
+        const at = { x: Math.round(x), y: Math.round(y) };
+        const finger = fingers.get(id);
+        if (!finger) source(id, [{ type: 'pointerMove', ...at }, { type: 'pointerDown', button: 0, ...size }]);
+        else if (finger.x !== at.x || finger.y !== at.y) source(id, [{ type: 'pause' }, { type: 'pause' }, { type: 'pointerMove', ...at, ...size }]);
+        fingers.set(id, at);
       }
+      if (sources.length > 0) await tab.mainFrame().browsingContext.performActions(sources);
     },
   };
   const page = pageOf(driver);
@@ -292,10 +313,18 @@ async function launchWebKit(device) {
   const webDriver = spawn(WEBKIT_DRIVER, [`--port=${port}`, '--host=127.0.0.1'], { env, stdio: 'ignore' });
   const base = `http://127.0.0.1:${port}`;
   let session = '';
-  const call = async (method, route, body) => {
-    const response = await fetch(`${base}${session && `/session/${session}`}${route}`, {
-      method, headers: { 'Content-Type': 'application/json' }, body: body && JSON.stringify(body),
-    });
+  // A command the driver never answers fails by its name instead of holding the scenario until
+  // its test's time runs out (under load, WebKit's resizing of a new window has hung so).
+  const call = async (method, route, body, ms = 90000) => {
+    let response;
+    try {
+      response = await fetch(`${base}${session && `/session/${session}`}${route}`, {
+        method, headers: { 'Content-Type': 'application/json' }, body: body && JSON.stringify(body),
+        signal: AbortSignal.timeout(ms),
+      });
+    } catch (error) {
+      throw new Error(`WebKit's driver, ${route}: no answer (${error.message})`);
+    }
     const { value } = await response.json();
     if (value && value.error) throw new Error(`WebKit's driver, ${route}: ${value.error}: ${value.message}`);
     return value;
@@ -338,7 +367,8 @@ async function launchWebKit(device) {
   // The window as large as the viewport asked for, a phone's width made up by the frame.
   const fitWindow = async () => {
     const size = { width: Math.max(viewport.width, WEBKIT_MIN_WIDTH), height: viewport.height };
-    await call('POST', '/window/rect', size);
+    // Asked once more when the first resize of a new window goes unanswered.
+    await call('POST', '/window/rect', size, 15000).catch(() => call('POST', '/window/rect', size, 30000));
     const inner = await run('() => [window.innerWidth, window.innerHeight]', []);
     if (inner[0] !== size.width || inner[1] !== size.height) {
       await call('POST', '/window/rect', { width: 2 * size.width - inner[0], height: 2 * size.height - inner[1] });

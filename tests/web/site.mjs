@@ -30,7 +30,10 @@ export function serve(folder, missing = [], base = '/', spoil = {}, rate = 0) {
     const name = asked.startsWith(base) ? asked.slice(base.length) || 'index.html' : asked;
     const file = path.join(folder, path.basename(name));
     if (missing.includes(name) || name.includes('/') || !fs.existsSync(file)) {
-      response.writeHead(404, { 'Content-Type': 'text/plain' });
+      // A file left out on purpose reads "Not Found" on the page's error line; one that is not in the
+      // folder says so (the folder rebuilt while a scenario runs, say).
+      const reason = missing.includes(name) ? 'Not Found' : 'Not Found in the folder served';
+      response.writeHead(404, reason, { 'Content-Type': 'text/plain' });
       response.end('not found');
       return;
     }

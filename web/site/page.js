@@ -14,6 +14,7 @@ window.Grimvale = window.Grimvale || {};
   var state = 'loading';  // then 'playing', 'ended' or 'failed'
   var saidPaused = false, saidMatch = false;  // what the status line last said of the running game
   var keptForOffline = false;  // whether the service worker has been asked to keep the files
+  var scriptFailed = false;  // the loading ended by a script's own error
 
   // A message longer than the line's room (a failure's) takes more lines, and the picture the space
   // left; one no longer than the longest message, whose room the line keeps, moves nothing, and the
@@ -131,7 +132,11 @@ window.Grimvale = window.Grimvale || {};
       Grimvale.gamepad.read();
       Grimvale.touch.update();
     },
+    // The loader's verdict on the pack is said even after a part of it failed in its own words: a
+    // part damaged on the way (the runtime, run before the pack's closing check) fails first.
     onAbort: function (what) {
+      if (state === 'failed' && scriptFailed) state = 'loading';
+      scriptFailed = false;
       fail(String(what));
     },
     onExit: function () {
@@ -147,6 +152,7 @@ window.Grimvale = window.Grimvale || {};
 
   // What the loader cannot start comes through onAbort; a script or the runtime that fails, here.
   window.addEventListener('error', function (event) {
+    if (state === 'loading') scriptFailed = true;
     fail(String(event.message || 'a script failed').replace(/^Uncaught (Error: )?/, ''));
   });
   window.addEventListener('unhandledrejection', function (event) {

@@ -49,7 +49,8 @@ function packReader(begin) {
         }
         const newline = chunk.indexOf(10, at);
         line += String.fromCharCode.apply(null, chunk.subarray(at, newline < 0 ? chunk.length : newline));
-        if (line.length > 300) throw new Error(`${PACK} is not the game's pack.`);
+        // A part's line as long as that is damage once the pack has opened as the game's.
+        if (line.length > 300) throw new Error(opened ? `${PACK} arrived damaged (after ${reader.reading}).` : `${PACK} is not the game's pack.`);
         if (newline < 0) break;
         at = newline + 1;
         reader.header(line);
