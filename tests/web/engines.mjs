@@ -367,12 +367,29 @@ async function launchWebKit(device) {
   // The window as large as the viewport asked for, a phone's width made up by the frame.
   const fitWindow = async () => {
     const size = { width: Math.max(viewport.width, WEBKIT_MIN_WIDTH), height: viewport.height };
+    const innerSize = () => run('() => [window.innerWidth, window.innerHeight]', []);
+    const same = (a, b) => a[0] === b[0] && a[1] === b[1];
+    const wanted = [size.width, size.height];
+    // The driver answers before the page sees its new size: a reading taken too soon is the old
+    // window's (a new one's 1024x768 once made the "corrected" window 664x12). So the size is read
+    // once it is the one asked for, or has left the old one and held for 150 ms.
+    const settled = async (before) => {
+      let last = null;
+      for (const end = Date.now() + 5000; ;) {
+        const inner = await innerSize();
+        if (same(inner, wanted) || (last && same(inner, last) && !same(inner, before)) || Date.now() > end) return inner;
+        last = inner;
+        await new Promise((resolve) => setTimeout(resolve, 150));
+      }
+    };
+    const before = await innerSize();
     // Asked once more when the first resize of a new window goes unanswered.
     await call('POST', '/window/rect', size, 15000).catch(() => call('POST', '/window/rect', size, 30000));
-    const inner = await run('() => [window.innerWidth, window.innerHeight]', []);
-    if (inner[0] !== size.width || inner[1] !== size.height) {
-      await call('POST', '/window/rect', { width: 2 * size.width - inner[0], height: 2 * size.height - inner[1] });
-    }
+    const inner = await settled(before);
+    if (same(inner, wanted)) return;
+    await call('POST', '/window/rect', { width: 2 * size.width - inner[0], height: 2 * size.height - inner[1] });
+    const fitted = await settled(inner);
+    if (!same(fitted, wanted)) throw new Error(`WebKit's window shows ${fitted.join('x')} of the ${size.width}x${size.height} asked for`);
   };
   // Navigates, then waits for the new document to have loaded (the old one marked to tell them apart).
   const navigate = async (url) => {
