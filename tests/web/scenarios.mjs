@@ -76,8 +76,12 @@ async function startMatch(page) {
   await checkArena(page, 'the key 1');
 }
 
+// Where the player stands, facing the sprite's way. A shot leaves from the player's middle, drawn
+// there over him in its first frame (2 pixels off it while he walks), so that square of his may be
+// covered.
 async function playerAt(page, sprite) {
-  const found = site.findSprite(await site.canvasPixels(page), graphics(sprite), 0, 250, site.SCREEN_W, 350);
+  const shotLeaves = { x: 8, y: 8, size: 8 };
+  const found = site.findSprite(await site.canvasPixels(page), graphics(sprite), 0, 250, site.SCREEN_W, 350, 8, shotLeaves);
   return found.length === 1 ? found[0] : null;
 }
 
@@ -90,6 +94,60 @@ async function shotRightOf(page, from, leftward = false) {
     if (site.findSprite(shown, bullet, x0, from.y, x1, from.y + 20, 4).length > 0) return true;
   }
   return false;
+}
+
+// The enemy walks up to the player and shoots him about 400 passes into a match.
+const ENEMY_ARRIVES = 350;
+
+// On a phone's title: Knife starts the match, two fingers walk right and fire, then land together
+// on Left and Fire, and a thumb slides from Right to Up. Gives the first check that failed, if any,
+// and how many passes of the match it took, so that a machine too busy to be done before the enemy
+// arrives can try again.
+async function walkAndFire(page, size) {
+  const touch = await site.touchScreen(page);
+  const knife = await site.centreOf(page, '1 Start', 1);
+  await touch('touchStart', [knife]);
+  await page.waitForTimeout(100);
+  await touch('touchEnd', []);
+  let failed = null;
+  let started = null;
+  try {
+    await checkArena(page, `a touch on Knife at ${size}`);
+    started = await page.evaluate(() => Module._grimvalePassesRun());
+    const start = await playerAt(page, 'swatr.bmp');
+    await site.waitForStatus(page, 'Playing: the match has started.', 3000);
+    const right = await site.centreOf(page, 'Right', 2);
+    const fire = await site.centreOf(page, 'Fire', 3);
+    await touch('touchStart', [right]);
+    await touch('touchStart', [right, fire]);
+    await page.waitForTimeout(400);
+    const walked = await playerAt(page, 'swatr.bmp');
+    const shot = walked && await shotRightOf(page, walked);
+    await touch('touchEnd', []);
+    check(start && walked && walked.x >= start.x + 20 && walked.y === start.y,
+          `at ${size} holding Right walked the player from ${JSON.stringify(start)} to ${JSON.stringify(walked)}`);
+    check(shot, `at ${size} no shot flies while Fire is held`);
+    // Two fingers that land in the same touch hold both controls: back to the left, firing.
+    const beforeLeft = await playerAt(page, 'swatr.bmp');
+    await touch('touchStart', [await site.centreOf(page, 'Left', 2), fire]);
+    await page.waitForTimeout(400);
+    const together = await playerAt(page, 'swatl.bmp');
+    const shotTogether = together && await shotRightOf(page, together, true);
+    await touch('touchEnd', []);
+    check(beforeLeft && together && together.x <= beforeLeft.x - 20 && shotTogether,
+          `at ${size} two fingers landing together on Left and Fire walked the player from ${JSON.stringify(beforeLeft)} to ${JSON.stringify(together)}, ${shotTogether ? 'firing' : 'firing nothing'}`);
+
+    await touch('touchStart', [right]);
+    await page.waitForTimeout(150);
+    await touch('touchMove', [await site.centreOf(page, 'Up', 2)]);
+    await eventually(async () => check(await playerAt(page, 'swatu.bmp'), `at ${size} sliding to Up does not turn the player up`));
+    await screenshot(page, `${size}-walked`);
+    await touch('touchEnd', []);
+  } catch (error) {
+    failed = error.message;
+  }
+  const passes = started === null ? 0 : await page.evaluate(() => Module._grimvalePassesRun()) - started;
+  return { failed, passes };
 }
 
 // grimvale.pack (web/tools/pack.mjs) made again with change(name, bytes) giving each part's bytes.
@@ -486,14 +544,15 @@ const scenarios = {
           `in a 500x400 window the picture lies at ${JSON.stringify(inWindow)}`);
 
     for (const [width, height] of [[390, 844], [844, 390]]) {
-      const page = await launch({ viewport: { width, height }, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
+      const phone = { viewport: { width, height }, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
       const size = `${width}x${height}`;
+      const labels = ['Up', 'Down', 'Left', 'Right', 'Fire', 'Pause', '1 Start', '2 Colt', '3 SMG', '4 Garand'];
+      let page = await launch(phone);
       await openGame(page, url);
       await screenshot(page, `${size}-title`);
       const picture = await page.locator('#canvas').boundingBox();
       check(width < height ? picture.width >= 0.95 * width : picture.height >= 0.85 * height,
             `at ${size} the picture is ${picture.width}x${picture.height}`);
-      const labels = ['Up', 'Down', 'Left', 'Right', 'Fire', 'Pause', '1 Start', '2 Colt', '3 SMG', '4 Garand'];
       const boxes = [];
       for (const label of labels) {
         const box = await page.getByRole('button', { name: label, exact: true }).boundingBox();
@@ -502,50 +561,21 @@ const scenarios = {
                       box.y >= picture.y + picture.height || box.y + box.height <= picture.y),
               `at ${size} the control "${label}" is missing or lies on the picture: ${JSON.stringify(box)}`);
       }
-
+      let walks = await walkAndFire(page, size);
+      if (walks.failed && walks.passes > ENEMY_ARRIVES) {
+        page = await launch(phone);
+        await openGame(page, url);
+        walks = await walkAndFire(page, size);
+      }
+      check(!walks.failed, `${walks.failed} (${walks.passes} passes into the match)`);
       const touch = await site.touchScreen(page);
-      const knife = await site.centreOf(page, '1 Start', 1);
-      await touch('touchStart', [knife]);
-      await page.waitForTimeout(100);
-      await touch('touchEnd', []);
-      await checkArena(page, `a touch on Knife at ${size}`);
-      const start = await playerAt(page, 'swatr.bmp');
       // The status line now says that the match started, in the room it kept: no control has moved.
-      await site.waitForStatus(page, 'Playing: the match has started.', 3000);
       const moved = [];
       for (const [i, label] of labels.entries()) {
         const box = JSON.stringify(await page.getByRole('button', { name: label === '1 Start' ? '1 Knife' : label, exact: true }).boundingBox());
         if (box !== boxes[i]) moved.push(`${label} ${boxes[i]} -> ${box}`);
       }
       check(moved.length === 0, `at ${size} controls moved when the status line changed: ${moved.join(', ')}`);
-      const right = await site.centreOf(page, 'Right', 2);
-      const fire = await site.centreOf(page, 'Fire', 3);
-      await touch('touchStart', [right]);
-      await touch('touchStart', [right, fire]);
-      await page.waitForTimeout(400);
-      const walked = await playerAt(page, 'swatr.bmp');
-      const shot = walked && await shotRightOf(page, walked);
-      await screenshot(page, `${size}-right-and-fire`);
-      await touch('touchEnd', []);
-      check(start && walked && walked.x >= start.x + 20 && walked.y === start.y,
-            `at ${size} holding Right walked the player from ${JSON.stringify(start)} to ${JSON.stringify(walked)}`);
-      check(shot, `at ${size} no shot flies while Fire is held`);
-      // Two fingers that land in the same touch hold both controls: back to the left, firing.
-      const beforeLeft = await playerAt(page, 'swatr.bmp');
-      await touch('touchStart', [await site.centreOf(page, 'Left', 2), fire]);
-      await page.waitForTimeout(400);
-      const shotTogether = await shotRightOf(page, { x: beforeLeft ? beforeLeft.x - 20 : 0, y: PLAYER_START.y }, true);
-      await touch('touchEnd', []);
-      await page.waitForTimeout(100);  // the muzzle's flash, drawn over a player facing left, gone
-      const together = await playerAt(page, 'swatl.bmp');
-      check(beforeLeft && together && together.x <= beforeLeft.x - 20 && shotTogether,
-            `at ${size} two fingers landing together on Left and Fire walked the player from ${JSON.stringify(beforeLeft)} to ${JSON.stringify(together)}, ${shotTogether ? 'firing' : 'firing nothing'}`);
-
-      await touch('touchStart', [right]);
-      await page.waitForTimeout(150);
-      await touch('touchMove', [await site.centreOf(page, 'Up', 2)]);
-      await eventually(async () => check(await playerAt(page, 'swatu.bmp'), `at ${size} sliding to Up does not turn the player up`));
-      await touch('touchEnd', []);
 
       // A click alone, as an assistive technology makes it, picks the Thompson: the weapon's name changes.
       const weaponName = async () => {

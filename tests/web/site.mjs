@@ -159,16 +159,18 @@ export function countDiffering(a, b, tolerance) {
 }
 
 // Where the sprite shows whole on the picture, searching the rectangle [x0, x1) x [y0, y1) of
-// top-left corners: every { x, y } found.
-export function findSprite(picture, sprite, x0, y0, x1, y1, tolerance = 8) {
+// top-left corners: every { x, y } found. The sprite's pixels inside `covered` ({ x, y, size }, in
+// the sprite) may be anything.
+export function findSprite(picture, sprite, x0, y0, x1, y1, tolerance = 8, covered = { x: 0, y: 0, size: 0 }) {
   const found = [];
+  const seen = (sx, sy) => sx < covered.x || sx >= covered.x + covered.size || sy < covered.y || sy >= covered.y + covered.size;
   for (let y = Math.max(0, y0); y < Math.min(y1, picture.height - sprite.height + 1); y++) {
     for (let x = Math.max(0, x0); x < Math.min(x1, picture.width - sprite.width + 1); x++) {
       let whole = true;
       for (let sy = 0; sy < sprite.height && whole; sy++) {
         for (let sx = 0; sx < sprite.width && whole; sx++) {
-          whole = pixelDifference(picture, ((y + sy) * picture.width + x + sx) * 4, sprite,
-                                  (sy * sprite.width + sx) * 4) <= tolerance;
+          whole = !seen(sx, sy) || pixelDifference(picture, ((y + sy) * picture.width + x + sx) * 4, sprite,
+                                                   (sy * sprite.width + sx) * 4) <= tolerance;
         }
       }
       if (whole) found.push({ x, y });
