@@ -761,6 +761,11 @@ const scenarios = {
       await screenshot(page, line.replace(/\W+/g, '-'));
       check(said.includes(line), `the page says "${said}", not that it ${line}`);
     }
+    // A browser whose workers cannot decode: the page decodes the pictures itself, the same pixels.
+    const workerless = await launch();
+    await workerless.addInitScript(() => { delete window.Worker; });
+    await openGame(workerless, url);
+    await checkTitle(workerless, 'decoded without a worker');
   },
 
 

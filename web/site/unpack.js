@@ -2,8 +2,8 @@
 // page's preload link from its first bytes): inflates it as it streams in, counting the download on
 // the status line, and puts each part to work as soon as it is whole: the page's scripts run in
 // their order, grimvale.wasm compiles while it streams, the fonts' package is kept for the runtime,
-// the runtime, grimvale.js, runs while the pictures still stream in, and the game's main() waits
-// until the last of them is decoded. Whatever fails is said with the file or part it was.
+// the runtime, grimvale.js, runs while the pictures still stream in (decoded in a worker), and the
+// game's main() waits until the last of them is decoded. Whatever fails is said with the file or part it was.
 'use strict';
 
 const PACK = 'grimvale.pack';
@@ -110,6 +110,46 @@ function endsWhole(png) {
   return png.length >= end.length && end.every((byte, i) => png[png.length - end.length + i] === byte);
 }
 
+// The pictures are decoded in a worker of the page's own making, so that the main thread, busy with
+// the runtime as the last of them come in, only hands over each one's bytes and takes the decoded
+// picture back. What the worker cannot decode (no createImageBitmap in a worker, a worker refused
+// or broken) the page decodes itself, and it then says why a picture failed.
+function pictureDecoder() {
+  const decodeHere = (bytes) => createImageBitmap(new Blob([bytes], { type: 'image/png' }));
+  const code = 'onmessage = ({ data: [id, bytes] }) => new Promise((decoded) => ' +
+    'decoded(createImageBitmap(new Blob([bytes], { type: "image/png" }))))' +
+    '.then((picture) => postMessage([id, picture], [picture]), () => postMessage([id, null]));';
+  let worker;
+  try {
+    worker = new Worker(URL.createObjectURL(new Blob([code], { type: 'text/javascript' })));
+  } catch {
+    return decodeHere;
+  }
+  const waiting = new Map();
+  const answer = (id, picture) => {
+    const [resolve, reject, bytes] = waiting.get(id);
+    waiting.delete(id);
+    if (picture) resolve(picture);
+    else decodeHere(bytes).then(resolve, reject);
+  };
+  worker.onmessage = ({ data: [id, picture] }) => answer(id, picture);
+  worker.onerror = () => {
+    worker = null;
+    for (const id of [...waiting.keys()]) answer(id, null);
+  };
+  let last = 0;
+  const decode = (bytes) => {
+    if (!worker) return decodeHere(bytes);
+    const id = ++last;
+    return new Promise((resolve, reject) => {
+      waiting.set(id, [resolve, reject, bytes]);
+      worker.postMessage([id, bytes]);
+    });
+  };
+  decode.finish = () => worker && worker.terminate();
+  return decode;
+}
+
 // Runs a script from the pack as the page's own: its text in a script element, which the browser
 // runs as it goes in (one from a blob: address would be fetched once more, and each of them in a task
 // of its own, one after another). Each script runs in a task of its own, in the pack's order, so that
@@ -141,10 +181,11 @@ async function readPack(runtimeIn) {
   const count = downloadCounter(Number(response.headers.get('Content-Length')) || 0);
 
   const found = { pictures: [] };
+  const decode = pictureDecoder();
   const pack = packReader((name, length) => {
     if (name === 'grimvale.wasm') return compiling(length, (module) => { found.wasm = module; module.catch(() => {}); });
     if (name.startsWith('Graphics/')) {
-      const decoded = (bytes) => (endsWhole(bytes) ? createImageBitmap(new Blob([bytes], { type: 'image/png' })) : Promise.reject());
+      const decoded = (bytes) => (endsWhole(bytes) ? decode(bytes) : Promise.reject());
       return gathered(length, (bytes) => found.pictures.push(decoded(bytes)
         .then((picture) => [`/${name}`, picture], () => { throw new Error(`${name} in ${PACK} could not be decoded.`); })));
     }
@@ -218,6 +259,7 @@ async function readPack(runtimeIn) {
       throw new Error(`${PACK} is not the game's pack (it lacks ${part}).`);
     }
   }
+  Promise.allSettled(found.pictures).then(() => decode.finish());
   return found;
 }
 
