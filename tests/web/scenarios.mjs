@@ -745,7 +745,7 @@ const scenarios = {
         if (!said.includes(line)) await page.waitForTimeout(100);
         check(said.includes(line), `with grimvale.pack ${how} the page says "${said}"`);
       }, 10000);
-      const started = await page.evaluate(() => Boolean(window.Module && window.Module.calledRun));
+      const started = await page.evaluate(() => Boolean(window.Module && window.Module.gameStarted));
       check(!started, `with grimvale.pack ${how} the game's main() ran all the same`);
     }
 

@@ -10,7 +10,7 @@ const updatingBuild = Boolean(serviceWorkers && serviceWorkers.controller);
 // on the new build. A game already running plays on; the next visit gets the new build.
 if (serviceWorkers) {
   serviceWorkers.addEventListener('controllerchange', () => {
-    if (updatingBuild && !(window.Module && window.Module.calledRun)) location.reload();
+    if (updatingBuild && !(window.Module && window.Module.gameStarted)) location.reload();
   });
 }
 

@@ -8,10 +8,14 @@
 
 const PACK = 'grimvale.pack';
 
-// Until the page's own scripts have come out of the pack, the loader writes the status line itself.
+// Said once the page's scripts that came out of the pack before it have run, so that the page
+// hears of it (a page script run after the failure would not); until the page's own scripts have
+// come out of the pack, the loader writes the status line itself.
 function failLoading(reason) {
-  if (window.Module && window.Module.onAbort) window.Module.onAbort(reason);
-  else document.getElementById('status').textContent = `Could not start the game: ${reason}`;
+  scriptsRun.then(() => {
+    if (window.Module && window.Module.onAbort) window.Module.onAbort(reason);
+    else document.getElementById('status').textContent = `Could not start the game: ${reason}`;
+  });
 }
 
 // The download counted as the runtime counts its own ("Downloading data... (loaded/total)"), at
@@ -116,6 +120,7 @@ function endsWhole(png) {
 // or broken) the page decodes itself, and it then says why a picture failed.
 function pictureDecoder() {
   const decodeHere = (bytes) => createImageBitmap(new Blob([bytes], { type: 'image/png' }));
+  decodeHere.finish = () => {};
   const code = 'onmessage = ({ data: [id, bytes] }) => new Promise((decoded) => ' +
     'decoded(createImageBitmap(new Blob([bytes], { type: "image/png" }))))' +
     '.then((picture) => postMessage([id, picture], [picture]), () => postMessage([id, null]));';
@@ -275,8 +280,10 @@ function warmCanvas(canvas) {
 
 // Hands the parts to the runtime and runs it, in a task after the page's scripts: the compiled
 // module instead of a fetch, the fonts' package from memory, and the pictures decoded for the
-// emulated SDL, which the runtime waits for as one of its run dependencies before the game's main()
-// (they go in its table once it has made it).
+// emulated SDL. The runtime sets itself up while the pictures still stream in; only the game waits
+// for them. Once both are ready, the pictures go in the runtime's table, the page hears that the
+// game starts (its onRuntimeInitialized, held until then), and the game's main() runs in a task of
+// its own after it, so that neither waits in one long task with the other.
 function runRuntime({ wasm, data, runtime }, pictures) {
   runScript(runtime, () => {
     const Module = window.Module;
@@ -287,17 +294,17 @@ function runRuntime({ wasm, data, runtime }, pictures) {
       return {};
     };
     Module.getPreloadedPackage = () => data;
-    // The game's main() in a task of its own once the runtime is set up and the page has made it
-    // ready (its onRuntimeInitialized), so that neither waits in one long task with the other.
     Module.noInitialRun = true;
-    Module.postRun = [].concat(Module.postRun || [], () => setTimeout(() => Module.callMain(), 0));
-    Module.preRun = [].concat(Module.preRun || [], () => {
-      Module.addRunDependency('pictures');
-      pictures.then((decoded) => {
-        for (const [name, picture] of decoded) Module.preloadedImages[name] = picture;
-        Module.removeRunDependency('pictures');
-      }, () => {});  // startGame says why
-    });
+    const gameStarts = Module.onRuntimeInitialized;
+    const setUp = new Promise((resolve) => { Module.onRuntimeInitialized = resolve; });
+    Promise.all([pictures, setUp]).then(([decoded]) => {
+      for (const [name, picture] of decoded) Module.preloadedImages[name] = picture;
+      if (gameStarts) gameStarts();
+      setTimeout(() => {
+        Module.gameStarted = true;
+        Module.callMain();
+      }, 0);
+    }, () => {});  // startGame says why
   });
 }
 
