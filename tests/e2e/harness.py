@@ -128,8 +128,15 @@ def _await_window(env, game, keep_dir):
         time.sleep(POLL_S)
     with open(os.path.join(keep_dir, "game-output.txt"), "rb") as output:
         said = output.read().decode(errors="replace").strip()
-    fail("no visible window named Grimvale on display %s within %.0f s; the game's output: %s"
-         % (env["DISPLAY"], WINDOW_BOUND_S, said or "(none)"))
+    # What the display holds instead, kept for a look afterwards: a window of another name, or one
+    # that was never mapped, says where the game got to.
+    windows = subprocess.run(["xwininfo", "-root", "-tree"], env=env, stdin=subprocess.DEVNULL,
+                             capture_output=True, timeout=TOOL_BOUND_S).stdout
+    with open(os.path.join(keep_dir, "windows.txt"), "wb") as kept:
+        kept.write(windows)
+    fail("no visible window named Grimvale on display %s within %.0f s (the game %s; its windows in %s); the game's output: %s"
+         % (env["DISPLAY"], WINDOW_BOUND_S, "still runs" if game.poll() is None else "has ended",
+            os.path.join(keep_dir, "windows.txt"), said or "(none)"))
 
 
 def _start_window_manager(env, keep_dir):
