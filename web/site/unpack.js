@@ -3,7 +3,8 @@
 // the status line, and puts each part to work as soon as it is whole: the page's scripts run in
 // their order, grimvale.wasm compiles while it streams, the fonts' package is kept for the runtime,
 // the runtime, grimvale.js, runs while the pictures still stream in (decoded in a worker), and the
-// game's main() waits until the last of them is decoded. Whatever fails is said with the file or part it was.
+// game's main() waits until the last of them is decoded. Whatever fails is said with the file or
+// part it was.
 'use strict';
 
 const PACK = 'grimvale.pack';
