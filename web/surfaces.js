@@ -73,6 +73,9 @@ mergeInto(LibraryManager.library, {
     SDL.canvasPool.push(data.canvas);
     data.canvas = picture;
     data.picture = true;
+    var keep = function (ctx) {
+      Object.defineProperty(data, 'ctx', { value: ctx, writable: true, configurable: true, enumerable: true });
+    };
     Object.defineProperty(data, 'ctx', {
       configurable: true,
       enumerable: true,
@@ -82,14 +85,12 @@ mergeInto(LibraryManager.library, {
         canvas.height = picture.height;
         var ctx = canvas.getContext('2d');
         ctx.drawImage(picture, 0, 0);
-        Object.defineProperty(data, 'ctx', { value: ctx, writable: true, configurable: true, enumerable: true });
+        keep(ctx);
         data.canvas = canvas;
         data.picture = false;
         return ctx;
       },
-      set: function (ctx) {
-        Object.defineProperty(data, 'ctx', { value: ctx, writable: true, configurable: true, enumerable: true });
-      },
+      set: keep,
     });
     return surf;
   },

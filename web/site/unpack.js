@@ -121,15 +121,15 @@ function endsWhole(png) {
 // or broken) the page decodes itself, and it then says why a picture failed.
 function pictureDecoder() {
   const decodeHere = (bytes) => createImageBitmap(new Blob([bytes], { type: 'image/png' }));
-  decodeHere.finish = () => {};
-  const code = 'onmessage = ({ data: [id, bytes] }) => new Promise((decoded) => ' +
-    'decoded(createImageBitmap(new Blob([bytes], { type: "image/png" }))))' +
-    '.then((picture) => postMessage([id, picture], [picture]), () => postMessage([id, null]));';
+  const here = { decode: decodeHere, finish() {} };
+  const code = `const decodeHere = ${decodeHere};
+    onmessage = ({ data: [id, bytes] }) => new Promise((decoded) => decoded(decodeHere(bytes)))
+      .then((picture) => postMessage([id, picture], [picture]), () => postMessage([id, null]));`;
   let worker;
   try {
     worker = new Worker(URL.createObjectURL(new Blob([code], { type: 'text/javascript' })));
   } catch {
-    return decodeHere;
+    return here;
   }
   const waiting = new Map();
   const answer = (id, picture) => {
@@ -144,16 +144,17 @@ function pictureDecoder() {
     for (const id of [...waiting.keys()]) answer(id, null);
   };
   let last = 0;
-  const decode = (bytes) => {
-    if (!worker) return decodeHere(bytes);
-    const id = ++last;
-    return new Promise((resolve, reject) => {
-      waiting.set(id, [resolve, reject, bytes]);
-      worker.postMessage([id, bytes]);
-    });
+  return {
+    decode(bytes) {
+      if (!worker) return decodeHere(bytes);
+      const id = ++last;
+      return new Promise((resolve, reject) => {
+        waiting.set(id, [resolve, reject, bytes]);
+        worker.postMessage([id, bytes]);
+      });
+    },
+    finish: () => worker && worker.terminate(),
   };
-  decode.finish = () => worker && worker.terminate();
-  return decode;
 }
 
 // Runs a script from the pack as the page's own: its text in a script element, which the browser
@@ -187,11 +188,11 @@ async function readPack(runtimeIn) {
   const count = downloadCounter(Number(response.headers.get('Content-Length')) || 0);
 
   const found = { pictures: [] };
-  const decode = pictureDecoder();
+  const decoder = pictureDecoder();
   const pack = packReader((name, length) => {
     if (name === 'grimvale.wasm') return compiling(length, (module) => { found.wasm = module; module.catch(() => {}); });
     if (name.startsWith('Graphics/')) {
-      const decoded = (bytes) => (endsWhole(bytes) ? decode(bytes) : Promise.reject());
+      const decoded = (bytes) => (endsWhole(bytes) ? decoder.decode(bytes) : Promise.reject());
       return gathered(length, (bytes) => found.pictures.push(decoded(bytes)
         .then((picture) => [`/${name}`, picture], () => { throw new Error(`${name} in ${PACK} could not be decoded.`); })));
     }
@@ -265,7 +266,7 @@ async function readPack(runtimeIn) {
       throw new Error(`${PACK} is not the game's pack (it lacks ${part}).`);
     }
   }
-  Promise.allSettled(found.pictures).then(() => decode.finish());
+  Promise.allSettled(found.pictures).then(() => decoder.finish());
   return found;
 }
 
