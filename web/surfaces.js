@@ -3,7 +3,8 @@
 // from the game's memory (one typed-array copy per row where its rows are not packed); its
 // display-format copy shares the canvas it already has instead of drawing it once more; and a
 // picture loaded from what the page decoded is blitted from the decoded picture itself, drawn on no
-// canvas and never read back into memory. The game only blits its pictures and fonts;
+// canvas and never read back into memory (a picture still on its way is loaded from its size and
+// takes the decoded picture when it comes). The game only blits its pictures and fonts;
 // SDL_LockSurface still reads a surface's pixels whenever one is locked.
 mergeInto(LibraryManager.library, {
   SDL_CreateRGBSurfaceFrom__deps: ['$SDL'],
@@ -54,9 +55,34 @@ mergeInto(LibraryManager.library, {
     data.sharers = from.sharers;
   },
 
+  // A blit from a picture still on its way is made once the picture comes, with the rectangles it
+  // was given (the game's start-up draws its background last; no frame shows before every picture
+  // is in). Any other blit is the emulated SDL's own.
+  SDL_UpperBlit__deps: ['$SDL'],
+  SDL_UpperBlit: function (src, srcrect, dst, dstrect) {
+    var awaited = SDL.surfaces[src] && SDL.surfaces[src].awaited;
+    if (!awaited) return SDL.blitSurface(src, srcrect, dst, dstrect, false);
+    var given = [srcrect && SDL.loadRect(srcrect), dstrect && SDL.loadRect(dstrect)];
+    awaited.then(function () {
+      if (!SDL.surfaces[src] || !SDL.surfaces[dst]) return;
+      var top = stackSave();
+      var rects = given.map(function (rect) {
+        if (!rect) return 0;
+        var at = stackAlloc(8);
+        SDL.updateRect(at, rect);
+        return at;
+      });
+      SDL.blitSurface(src, rects[0], dst, rects[1], false);
+      stackRestore(top);
+    }, function () {});
+    return 0;
+  },
+
   // A picture's surface blits straight from the picture the page decoded; the canvas it was made
-  // with goes back to the pool for the next surface. Only when something asks for its drawing
-  // context (a lock, or drawing on the picture) is the picture drawn on a canvas of its own.
+  // with goes back to the pool for the next surface. A picture the page has not decoded yet is its
+  // size and a promise of it (`decoded`): the surface blits from the picture once it comes, and the
+  // page shows no frame before every picture has. Only when something asks for its drawing context
+  // (a lock, or drawing on the picture) is the picture drawn on a canvas of its own.
   IMG_Load_RW__deps: ['$SDL', 'SDL_FreeRW', '$PATH_FS'],
   IMG_Load_RW: function (rwopsID, freeSrc) {
     var rwops = SDL.rwops[rwopsID];
@@ -71,8 +97,15 @@ mergeInto(LibraryManager.library, {
     var surf = SDL.makeSurface(picture.width, picture.height, 0, false, 'load:' + name);
     var data = SDL.surfaces[surf];
     SDL.canvasPool.push(data.canvas);
-    data.canvas = picture;
+    data.canvas = picture.decoded ? null : picture;
     data.picture = true;
+    data.awaited = picture.decoded;
+    if (picture.decoded) {
+      picture.decoded.then(function (decoded) {
+        data.awaited = null;
+        if (data.picture) data.canvas = decoded;
+      }, function () {});
+    }
     var keep = function (ctx) {
       Object.defineProperty(data, 'ctx', { value: ctx, writable: true, configurable: true, enumerable: true });
     };
@@ -84,7 +117,7 @@ mergeInto(LibraryManager.library, {
         canvas.width = picture.width;
         canvas.height = picture.height;
         var ctx = canvas.getContext('2d');
-        ctx.drawImage(picture, 0, 0);
+        ctx.drawImage(data.canvas, 0, 0);
         keep(ctx);
         data.canvas = canvas;
         data.picture = false;

@@ -15,10 +15,11 @@ target_compile_options(grimvale PRIVATE -Wall -Wextra)
 # The pictures are not: scripts/build-web puts them in the page's pack as PNG files of the same pixels
 # under their .bmp names (made by web/tools), and the page decodes them while the pack streams in and
 # hands them to the emulated SDL, which loads a picture from what the page decoded (its
-# preloadedImages). The runtime exits when the game ends, so the page hears of it through
-# Module.onExit. The runtime is the lighter one: the small allocator, text decoded by the browser
-# alone, and no code made at run time (docs/performance.md weighs each). The page calls the game's
-# main() itself (callMain), in a task after the runtime's own setting up (web/site/unpack.js).
+# preloadedImages), or from its size while it is still on its way (web/surfaces.js). The runtime
+# exits when the game ends, so the page hears of it through Module.onExit. The runtime is the
+# lighter one: the small allocator, text decoded by the browser alone, and no code made at run time
+# (docs/performance.md weighs each). The page calls the game's main() itself (callMain), in a task
+# after the runtime's own setting up (web/site/unpack.js).
 set(GRIMVALE_WEB_FILES
   "${PROJECT_SOURCE_DIR}/data/font1@/data/font1"
   "${PROJECT_SOURCE_DIR}/data/font2@/data/font2")

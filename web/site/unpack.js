@@ -2,9 +2,9 @@
 // page's preload link from its first bytes): inflates it as it streams in, counting the download on
 // the status line, and puts each part to work as soon as it is whole: the page's scripts run in
 // their order, grimvale.wasm compiles while it streams, the fonts' package is kept for the runtime,
-// the runtime, grimvale.js, runs while the pictures still stream in (decoded in a worker), and the
-// game's main() waits until the last of them is decoded. Whatever fails is said with the file or
-// part it was.
+// the runtime, grimvale.js, runs while the pictures still stream in (decoded in a worker), the
+// game's main() makes its surfaces from the pictures' sizes, and its first frame waits until the
+// last picture is decoded. Whatever fails is said with the file or part it was.
 'use strict';
 
 const PACK = 'grimvale.pack';
@@ -84,6 +84,16 @@ function packReader(begin) {
   return reader;
 }
 
+// A picture the game's main() may load before it has arrived: its size, from the pack's list of
+// pictures, and `decoded`, which gives the decoded picture once it is in (settle[0]) or fails
+// (settle[1]).
+function awaitedPicture(width, height) {
+  const picture = { width, height, arrived: false };
+  picture.decoded = new Promise((resolve, reject) => { picture.settle = [resolve, reject]; });
+  picture.decoded.catch(() => {});  // the pictures' whole wait says why
+  return picture;
+}
+
 // A part gathered whole into one buffer of its length.
 function gathered(length, whole) {
   const bytes = new Uint8Array(length);
@@ -157,6 +167,13 @@ function pictureDecoder() {
   };
 }
 
+// A task of its own for work the title waits for: ahead of the reading of the rest of the pack and
+// of the browser's other work where the browser lets the page say so, after them where it does not.
+function soon(work) {
+  if (window.scheduler && typeof window.scheduler.postTask === 'function') window.scheduler.postTask(work, { priority: 'user-blocking' });
+  else setTimeout(work, 0);
+}
+
 // Runs a script from the pack as the page's own: its text in a script element, which the browser
 // runs as it goes in (one from a blob: address would be fetched once more, and each of them in a task
 // of its own, one after another). Each script runs in a task of its own, in the pack's order, so that
@@ -164,20 +181,23 @@ function pictureDecoder() {
 // the page's error handler, as ever. prepare(), when given, runs in the script's task before it.
 let scriptsRun = Promise.resolve();
 function runScript(bytes, prepare) {
-  scriptsRun = scriptsRun.then(() => new Promise((resolve) => setTimeout(() => {
+  scriptsRun = scriptsRun.then(() => new Promise((resolve) => soon(() => {
     if (prepare) prepare();
     const script = document.createElement('script');
     script.textContent = new TextDecoder().decode(bytes);
     document.body.appendChild(script);
     resolve();
-  }, 0)));
+  })));
 }
 
 // Fetches and reads the pack, the host's answer, the line and the inflating each said apart when
-// they fail; resolves once every part is in, to { wasm, pictures, data, runtime }. The page's scripts
-// run as each comes in; as soon as the runtime is in, runtimeIn(found) is told (the pictures after
-// it still on the way).
+// they fail; resolves once every part is in, to { wasm, pictures, data, runtime } (`pictures` maps
+// each picture's name to its awaitedPicture). The page's scripts run as each comes in; as soon as
+// the runtime is in, runtimeIn(found) is told (the pictures after it still on the way).
 async function readPack(runtimeIn) {
+  // The worker is made first: it starts up while the main thread is still idle, before the pack's
+  // bytes keep it busy.
+  const decoder = pictureDecoder();
   let response;
   try {
     response = await fetch(PACK);
@@ -187,14 +207,24 @@ async function readPack(runtimeIn) {
   if (!response.ok) throw new Error(`${PACK} did not arrive (${response.statusText || response.status}).`);
   const count = downloadCounter(Number(response.headers.get('Content-Length')) || 0);
 
-  const found = { pictures: [] };
-  const decoder = pictureDecoder();
+  const found = { pictures: null };
   const pack = packReader((name, length) => {
     if (name === 'grimvale.wasm') return compiling(length, (module) => { found.wasm = module; module.catch(() => {}); });
+    if (name === 'picture-sizes') {
+      return gathered(length, (bytes) => {
+        found.pictures = new Map();
+        for (const [, picture, width, height] of new TextDecoder().decode(bytes).matchAll(/^(\S+) (\d+) (\d+)$/gm)) {
+          found.pictures.set(picture, awaitedPicture(Number(width), Number(height)));
+        }
+      });
+    }
     if (name.startsWith('Graphics/')) {
+      const picture = found.pictures && found.pictures.get(name);
+      if (!picture) throw new Error(`${PACK} is not the game's pack (${name} is not in its list of pictures).`);
+      picture.arrived = true;
       const decoded = (bytes) => (endsWhole(bytes) ? decoder.decode(bytes) : Promise.reject());
-      return gathered(length, (bytes) => found.pictures.push(decoded(bytes)
-        .then((picture) => [`/${name}`, picture], () => { throw new Error(`${name} in ${PACK} could not be decoded.`); })));
+      return gathered(length, (bytes) => decoded(bytes)
+        .then(picture.settle[0], () => picture.settle[1](new Error(`${name} in ${PACK} could not be decoded.`))));
     }
     if (name === 'grimvale.data') return gathered(length, (bytes) => { found.data = bytes.buffer; });
     if (name === 'grimvale.js') return gathered(length, (bytes) => { found.runtime = bytes; runtimeIn(found); });
@@ -261,12 +291,15 @@ async function readPack(runtimeIn) {
     if (cause) throw cause;
     throw /^grimvale/.test(error.message) ? error : new Error(`${PACK} arrived damaged (in ${pack.reading}); reload the page.`);
   }
-  for (const part of ['grimvale.wasm', 'grimvale.data', 'grimvale.js']) {
-    if (!found[{ 'grimvale.wasm': 'wasm', 'grimvale.data': 'data', 'grimvale.js': 'runtime' }[part]]) {
+  for (const part of ['picture-sizes', 'grimvale.wasm', 'grimvale.data', 'grimvale.js']) {
+    if (!found[{ 'picture-sizes': 'pictures', 'grimvale.wasm': 'wasm', 'grimvale.data': 'data', 'grimvale.js': 'runtime' }[part]]) {
       throw new Error(`${PACK} is not the game's pack (it lacks ${part}).`);
     }
   }
-  Promise.allSettled(found.pictures).then(() => decoder.finish());
+  for (const [name, picture] of found.pictures) {
+    if (!picture.arrived) throw new Error(`${PACK} is not the game's pack (it lacks ${name}).`);
+  }
+  Promise.allSettled([...found.pictures.values()].map((picture) => picture.decoded)).then(() => decoder.finish());
   return found;
 }
 
@@ -281,12 +314,13 @@ function warmCanvas(canvas) {
 }
 
 // Hands the parts to the runtime and runs it, in a task after the page's scripts: the compiled
-// module instead of a fetch, the fonts' package from memory, and the pictures decoded for the
-// emulated SDL. The runtime sets itself up while the pictures still stream in; only the game waits
-// for them. Once both are ready, the pictures go in the runtime's table, the page hears that the
-// game starts (its onRuntimeInitialized, held until then), and the game's main() runs in a task of
-// its own after it, so that neither waits in one long task with the other.
-function runRuntime({ wasm, data, runtime }, pictures) {
+// module instead of a fetch, the fonts' package from memory, and the pictures for the emulated SDL.
+// The runtime sets itself up while the pictures still stream in, and the game's main() runs in a
+// task of its own once it has: the pictures go in the runtime's table as they are (each one's size
+// and, once decoded, the picture), so that main() makes their surfaces before the last of them is
+// in. The game's frames are skipped until every picture is decoded; the page then hears that the
+// game starts (its onRuntimeInitialized, held until then), and the next frame is the first pass.
+function runRuntime({ wasm, data, runtime, pictures }, decoded) {
   runScript(runtime, () => {
     const Module = window.Module;
     warmCanvas(Module.canvas);
@@ -298,14 +332,21 @@ function runRuntime({ wasm, data, runtime }, pictures) {
     Module.getPreloadedPackage = () => data;
     Module.noInitialRun = true;
     const gameStarts = Module.onRuntimeInitialized;
+    const pageFrame = Module.preMainLoop;
+    let picturesIn = false;
+    Module.preMainLoop = () => (picturesIn ? pageFrame && pageFrame() : false);
     const setUp = new Promise((resolve) => { Module.onRuntimeInitialized = resolve; });
-    Promise.all([pictures, setUp]).then(([decoded]) => {
-      for (const [name, picture] of decoded) Module.preloadedImages[name] = picture;
+    setUp.then(() => soon(() => {
+      for (const [name, picture] of pictures) {
+        Module.preloadedImages[`/${name}`] = picture;
+        picture.decoded.then((bitmap) => { Module.preloadedImages[`/${name}`] = bitmap; }, () => {});
+      }
+      Module.gameStarted = true;
+      Module.callMain();
+    }));
+    Promise.all([decoded, setUp]).then(() => {
+      picturesIn = true;
       if (gameStarts) gameStarts();
-      setTimeout(() => {
-        Module.gameStarted = true;
-        Module.callMain();
-      }, 0);
     }, () => {});  // startGame says why
   });
 }
@@ -318,15 +359,15 @@ async function startGame() {
   if (typeof DecompressionStream !== 'function') throw new Error('this browser cannot unpack the game\'s files.');
   let ran = false;
   const whole = readPack((found) => {
-    if (!found.wasm || !found.data) return;  // the whole pack's check says which part it lacks
+    if (!found.wasm || !found.data || !found.pictures) return;  // the whole pack's check says which part it lacks
     ran = true;
-    runRuntime(found, pictures);
+    runRuntime(found, decoded);
   });
-  const pictures = whole.then((found) => Promise.all(found.pictures));
-  pictures.catch(() => {});
+  const decoded = whole.then((found) => Promise.all([...found.pictures.values()].map((picture) => picture.decoded)));
+  decoded.catch(() => {});
   const found = await whole;
-  if (!ran) runRuntime(found, pictures);  // a pack with the runtime before the module or the package
-  await pictures;
+  if (!ran) runRuntime(found, decoded);  // a pack with the runtime before the module, the package or the sizes
+  await decoded;
 }
 
 startGame().catch((error) => failLoading(error.message));
