@@ -687,7 +687,9 @@ const scenarios = {
       window.statusLog = [];
       document.addEventListener('DOMContentLoaded', () => {
         const status = document.getElementById('status');
-        new MutationObserver(() => window.statusLog.push([performance.now(), status.textContent, Boolean(window.Module && window.Module.gameStarted)]))
+        const passes = () => (window.Module && window.Module._grimvalePassesRun ? window.Module._grimvalePassesRun() : 0);
+        new MutationObserver(() => window.statusLog.push([performance.now(), status.textContent,
+                                                          Boolean(window.Module && window.Module.gameStarted), passes()]))
           .observe(status, { childList: true, characterData: true, subtree: true });
       });
     });
@@ -701,12 +703,15 @@ const scenarios = {
           said.every(([, text]) => /^(Loading|Playing)/.test(text)),
           `while the files arrive the page says: ${said.map(([, text]) => text).join(' | ')}`);
     // The runtime sets itself up and the game's main() runs while the pictures are still on the way;
-    // the game plays once they are in.
+    // the game plays its first pass once they are in, and its title is the same for it.
     const texts = said.map(([, text]) => text);
     const lastCount = texts.lastIndexOf(progress[progress.length - 1][1]);
     const setUp = texts.indexOf('Loading: starting the game');
-    check(setUp >= 0 && setUp < lastCount && said[lastCount][2] && texts.findIndex((text) => text.startsWith('Playing')) > lastCount,
-          `the runtime, the game's main() and its play started in this order: ${said.map(([, text, main]) => `${text}${main ? ' (main)' : ''}`).join(' | ')}`);
+    const playing = texts.findIndex((text) => text.startsWith('Playing'));
+    check(setUp >= 0 && setUp < lastCount && said[lastCount][2] && playing > lastCount && said.every(([, , , passes], i) => i >= playing || passes === 0),
+          `the runtime, the game's main() and its passes came in this order: ${
+            said.map(([, text, main, passes]) => `${text}${main ? ' (main)' : ''}${passes ? ` (${passes} passes)` : ''}`).join(' | ')}`);
+    await checkTitle(page, 'over a slow line, main() run before the pictures came');
     // At most every 100 ms: the page's clock reads the status line late when a long task holds it.
     const counting = progress[progress.length - 1][0] - progress[0][0];
     check(progress.length <= counting / 100 + 2, `the download is counted ${progress.length} times in ${Math.round(counting)} ms`);

@@ -123,8 +123,8 @@ window.Grimvale = window.Grimvale || {};
       Grimvale.controls.start();
       say('Playing. Click the game if it does not answer the keys.');
     },
-    // Before the passes of each display frame. The service worker's copies wait until the game's
-    // first frame is on screen (the game's main() runs in a task after onRuntimeInitialized).
+    // Before the passes of each display frame, from the game's first (the loader skips the frames
+    // before its pictures are in). The service worker's copies wait until that frame is on screen.
     preMainLoop: function () {
       if (!keptForOffline) requestAnimationFrame(function () { setTimeout(keepForOffline, 0); });
       keptForOffline = true;
