@@ -687,7 +687,8 @@ const scenarios = {
       window.statusLog = [];
       document.addEventListener('DOMContentLoaded', () => {
         const status = document.getElementById('status');
-        const passes = () => (window.Module && window.Module._grimvalePassesRun ? window.Module._grimvalePassesRun() : 0);
+        // Before the module is in, the runtime's name for the count stands for nothing yet.
+        const passes = () => { try { return window.Module._grimvalePassesRun(); } catch { return 0; } };
         new MutationObserver(() => window.statusLog.push([performance.now(), status.textContent,
                                                           Boolean(window.Module && window.Module.gameStarted), passes()]))
           .observe(status, { childList: true, characterData: true, subtree: true });
