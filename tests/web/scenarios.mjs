@@ -63,6 +63,62 @@ async function checkTitle(page, when) {
   check(off === 0, `${when}: ${off} pixels of the canvas differ from Graphics/bg.bmp`);
 }
 
+// Each picture the game loaded sits on its surface's canvas as the page decoded it, and locking
+// the surface still hands the game those pixels; the two fonts' textures came out of the game's
+// memory whole and in place (as many inked pixels in each row of cells as the font's file has).
+async function checkSurfaces(page, when) {
+  const inkByRow = (pixels, side, inked) => {
+    const rows = new Array(16).fill(0);
+    for (let i = 0; i < side * side; i++) if (inked(pixels, i)) rows[Math.floor(i / side / (side / 16))]++;
+    return rows.join();
+  };
+  const fontInk = Object.fromEntries(['font1', 'font2'].map((font) => {
+    const raw = fs.readFileSync(path.join(values.root, 'data', font, 'font.raw'));
+    const side = Math.sqrt(raw.length);
+    return [side, inkByRow(raw, side, (bytes, i) => bytes[i] > 0)];
+  }));
+  // The pictures' surfaces blit from the decoded pictures themselves; the fonts' surfaces have a
+  // canvas each, which no other surface holds and the emulated SDL does not keep for its next one.
+  const kept = await page.evaluate(() => {
+    const live = Object.values(SDL.surfaces).filter((data) => data && !data.usePageCanvas);
+    const pictures = live.filter((data) => data.source.startsWith('load:'));
+    const fonts = live.filter((data) => !data.source.startsWith('load:'));
+    return { straight: pictures.filter((data) => data.canvas === Module.preloadedImages[data.source.slice(5)]).length,
+             pictures: pictures.length, fonts: fonts.length, fontCanvases: new Set(fonts.map((data) => data.canvas)).size,
+             pooled: live.filter((data) => SDL.canvasPool.includes(data.canvas)).length };
+  });
+  check(kept.straight === 17 && kept.pictures === 17 && kept.fonts === 2 && kept.fontCanvases === 2 && kept.pooled === 0,
+        `${when}, surfaces held: ${JSON.stringify(kept)}`);
+  const surfaces = await page.evaluate(([fontInk, inkByRowText]) => {
+    const inkByRow = eval(inkByRowText);
+    const wrong = [];
+    const counted = { pictures: 0, fonts: 0 };
+    for (const [surf, data] of Object.entries(SDL.surfaces)) {
+      if (!data || data.usePageCanvas || !data.ctx) continue;
+      const seen = data.ctx.getImageData(0, 0, data.width, data.height).data;
+      if (data.source.startsWith('load:')) {
+        counted.pictures++;
+        const picture = Module.preloadedImages[data.source.slice(5)];
+        const drawn = new OffscreenCanvas(picture.width, picture.height).getContext('2d');
+        drawn.drawImage(picture, 0, 0);
+        const decoded = drawn.getImageData(0, 0, picture.width, picture.height).data;
+        if (decoded.length !== seen.length || decoded.some((v, i) => v !== seen[i])) wrong.push(`${data.source} drawn`);
+        _SDL_LockSurface(Number(surf));
+        if (HEAPU8.subarray(data.buffer, data.buffer + seen.length).some((v, i) => v !== seen[i])) wrong.push(`${data.source} locked`);
+        _SDL_UnlockSurface(Number(surf));
+      }
+      if (data.source === 'copy:CreateRGBSurfaceFrom') {
+        counted.fonts++;
+        const ink = inkByRow(seen, data.width, (pixels, i) => pixels[4 * i + 3] > 0);
+        if (ink !== fontInk[data.width]) wrong.push(`a font's texture of ${data.width}: ink by row of cells ${ink}, not ${fontInk[data.width]}`);
+      }
+    }
+    return { ...counted, wrong };
+  }, [fontInk, inkByRow.toString()]);
+  check(surfaces.pictures === 17 && surfaces.fonts === 2 && surfaces.wrong.length === 0,
+        `${when}, pictures ${surfaces.pictures} of 17, fonts ${surfaces.fonts} of 2, wrong: ${surfaces.wrong.join(', ')}`);
+}
+
 async function checkArena(page, after) {
   await eventually(async () => {
     const off = site.countDiffering(await site.canvasPixels(page), graphics('map1.bmp'), TOLERANCE);
@@ -216,59 +272,7 @@ const scenarios = {
       [canvas.id, document.getElementById(canvas.getAttribute('aria-describedby')).id, getComputedStyle(canvas).outlineStyle]);
     check(named.join() === 'canvas,keys,solid', `the game's canvas, its description and its focus ring: ${named}`);
 
-    // Each picture the game loaded sits on its surface's canvas as the page decoded it, and locking
-    // the surface still hands the game those pixels; the two fonts' textures came out of the game's
-    // memory whole and in place (as many inked pixels in each row of cells as the font's file has).
-    const inkByRow = (pixels, side, inked) => {
-      const rows = new Array(16).fill(0);
-      for (let i = 0; i < side * side; i++) if (inked(pixels, i)) rows[Math.floor(i / side / (side / 16))]++;
-      return rows.join();
-    };
-    const fontInk = Object.fromEntries(['font1', 'font2'].map((font) => {
-      const raw = fs.readFileSync(path.join(values.root, 'data', font, 'font.raw'));
-      const side = Math.sqrt(raw.length);
-      return [side, inkByRow(raw, side, (bytes, i) => bytes[i] > 0)];
-    }));
-    // The pictures' surfaces blit from the decoded pictures themselves; the fonts' surfaces have a
-    // canvas each, which no other surface holds and the emulated SDL does not keep for its next one.
-    const kept = await page.evaluate(() => {
-      const live = Object.values(SDL.surfaces).filter((data) => data && !data.usePageCanvas);
-      const pictures = live.filter((data) => data.source.startsWith('load:'));
-      const fonts = live.filter((data) => !data.source.startsWith('load:'));
-      return { straight: pictures.filter((data) => data.canvas === Module.preloadedImages[data.source.slice(5)]).length,
-               pictures: pictures.length, fonts: fonts.length, fontCanvases: new Set(fonts.map((data) => data.canvas)).size,
-               pooled: live.filter((data) => SDL.canvasPool.includes(data.canvas)).length };
-    });
-    check(kept.straight === 17 && kept.pictures === 17 && kept.fonts === 2 && kept.fontCanvases === 2 && kept.pooled === 0,
-          `surfaces held: ${JSON.stringify(kept)}`);
-    const surfaces = await page.evaluate(([fontInk, inkByRowText]) => {
-      const inkByRow = eval(inkByRowText);
-      const wrong = [];
-      const counted = { pictures: 0, fonts: 0 };
-      for (const [surf, data] of Object.entries(SDL.surfaces)) {
-        if (!data || data.usePageCanvas || !data.ctx) continue;
-        const seen = data.ctx.getImageData(0, 0, data.width, data.height).data;
-        if (data.source.startsWith('load:')) {
-          counted.pictures++;
-          const picture = Module.preloadedImages[data.source.slice(5)];
-          const drawn = new OffscreenCanvas(picture.width, picture.height).getContext('2d');
-          drawn.drawImage(picture, 0, 0);
-          const decoded = drawn.getImageData(0, 0, picture.width, picture.height).data;
-          if (decoded.length !== seen.length || decoded.some((v, i) => v !== seen[i])) wrong.push(`${data.source} drawn`);
-          _SDL_LockSurface(Number(surf));
-          if (HEAPU8.subarray(data.buffer, data.buffer + seen.length).some((v, i) => v !== seen[i])) wrong.push(`${data.source} locked`);
-          _SDL_UnlockSurface(Number(surf));
-        }
-        if (data.source === 'copy:CreateRGBSurfaceFrom') {
-          counted.fonts++;
-          const ink = inkByRow(seen, data.width, (pixels, i) => pixels[4 * i + 3] > 0);
-          if (ink !== fontInk[data.width]) wrong.push(`a font's texture of ${data.width}: ink by row of cells ${ink}, not ${fontInk[data.width]}`);
-        }
-      }
-      return { ...counted, wrong };
-    }, [fontInk, inkByRow.toString()]);
-    check(surfaces.pictures === 17 && surfaces.fonts === 2 && surfaces.wrong.length === 0,
-          `pictures ${surfaces.pictures} of 17, fonts ${surfaces.fonts} of 2, wrong: ${surfaces.wrong.join(', ')}`);
+    await checkSurfaces(page, 'on the title screen');
 
     await page.setViewportSize({ width: 1400, height: 1200 });
     await page.waitForTimeout(200);
@@ -714,6 +718,7 @@ const scenarios = {
           `the runtime, the game's main() and its passes came in this order: ${
             said.map(([, text, main, passes]) => `${text}${main ? ' (main)' : ''}${passes ? ` (${passes} passes)` : ''}`).join(' | ')}`);
     await checkTitle(page, 'over a slow line, main() run before the pictures came');
+    await checkSurfaces(page, 'over a slow line');
     // At most every 100 ms: the page's clock reads the status line late when a long task holds it.
     const counting = progress[progress.length - 1][0] - progress[0][0];
     check(progress.length <= counting / 100 + 2, `the download is counted ${progress.length} times in ${Math.round(counting)} ms`);
@@ -750,6 +755,9 @@ const scenarios = {
       // The game's main() has made its pictures' surfaces from the list of sizes by then.
       'a picture left out of the list of sizes': [() => ({ body: repacked(pack, (name, bytes) => (name === 'picture-sizes'
         ? Buffer.from(bytes.toString().replace(/^Graphics\/bg\.bmp .*\n/m, '')) : bytes)) }), 'Graphics/bg.bmp is not in its list of pictures'],
+      'a list that gives a picture the wrong size': [() => ({ body: repacked(pack, (name, bytes) => (name === 'picture-sizes'
+        ? Buffer.from(bytes.toString().replace(/^Graphics\/bg\.bmp .*$/m, 'Graphics/bg.bmp 600 400')) : bytes)) }),
+                                                     'Graphics/bg.bmp in grimvale.pack is 600x500, not the 600x400 its list gives'],
       // The runtime has run by then, its pictures still on the way: the game must not start.
       'cut in its last picture': [(bytes) => ({ body: bytes.subarray(0, bytes.length - 64) }), 'grimvale.pack arrived damaged'],
     };

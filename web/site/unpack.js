@@ -222,9 +222,13 @@ async function readPack(runtimeIn) {
       const picture = found.pictures && found.pictures.get(name);
       if (!picture) throw new Error(`${PACK} is not the game's pack (${name} is not in its list of pictures).`);
       picture.arrived = true;
+      // The game's main() may have made its surface from the listed size: a picture of another size
+      // would be drawn cut or stretched.
       const decoded = (bytes) => (endsWhole(bytes) ? decoder.decode(bytes) : Promise.reject());
+      const sized = (bitmap) => (bitmap.width === picture.width && bitmap.height === picture.height ? picture.settle[0](bitmap)
+        : picture.settle[1](new Error(`${name} in ${PACK} is ${bitmap.width}x${bitmap.height}, not the ${picture.width}x${picture.height} its list gives.`)));
       return gathered(length, (bytes) => decoded(bytes)
-        .then(picture.settle[0], () => picture.settle[1](new Error(`${name} in ${PACK} could not be decoded.`))));
+        .then(sized, () => picture.settle[1](new Error(`${name} in ${PACK} could not be decoded.`))));
     }
     if (name === 'grimvale.data') return gathered(length, (bytes) => { found.data = bytes.buffer; });
     if (name === 'grimvale.js') return gathered(length, (bytes) => { found.runtime = bytes; runtimeIn(found); });
