@@ -733,6 +733,8 @@ const scenarios = {
     // Each way the pack can go wrong on the way, and a part of it that is damaged, get their own line.
     const flipped = (bytes) => { const body = Buffer.from(bytes); body[body.length >> 1] ^= 0x55; return body; };
     const pack = path.join(values.site, 'grimvale.pack');
+    let fonts = 0;
+    repacked(pack, (name, bytes) => { if (name === 'grimvale.data') fonts = bytes.length; return bytes; });
     const spoilt = {
       'cut short': [(bytes) => ({ body: bytes.subarray(0, bytes.length >> 1) }), 'grimvale.pack arrived damaged'],
       corrupted: [(bytes) => ({ body: flipped(bytes) }), 'grimvale.pack arrived damaged'],
@@ -750,6 +752,9 @@ const scenarios = {
       'Content-Encoding: gzip': [() => ({ headers: { 'Content-Encoding': 'gzip' } }), 'compressing a file that is already compressed'],
       'a damaged grimvale.wasm': [() => ({ body: repacked(pack, (name, bytes) => (name === 'grimvale.wasm' ? flipped(bytes) : bytes)) }),
                                   'grimvale.wasm in grimvale.pack could not be compiled'],
+      // The runtime asks for the fonts' package by the size it was built with, before or after it comes.
+      'a fonts\' package of another size': [() => ({ body: repacked(pack, (name, bytes) => (name === 'grimvale.data' ? bytes.subarray(4) : bytes)) }),
+                                           `grimvale.data in grimvale.pack is ${fonts - 4} bytes, not the ${fonts} grimvale.js was built with`],
       'a damaged picture': [() => ({ body: repacked(pack, (name, bytes) => (name === 'Graphics/bg.bmp' ? bytes.subarray(0, 100) : bytes)) }),
                             'Graphics/bg.bmp in grimvale.pack could not be decoded'],
       // The game's main() has made its pictures' surfaces from the list of sizes by then.

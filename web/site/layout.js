@@ -68,8 +68,9 @@ Grimvale.layout = (function () {
     }
     root.style.setProperty('--canvas-width', (pictureW * scale / ratio) + 'px');
     root.style.setProperty('--canvas-height', (pictureH * scale / ratio) + 'px');
-    // Sideways, the status line's width comes from the picture's: its room is measured again.
-    if (statusRoom.textContent) keepStatusRoom();
+    // Sideways with the touch controls, the status line's width comes from the picture's: its room is
+    // measured again. Elsewhere the line's width does not hang on the picture.
+    if (statusRoom.textContent && root.classList.contains('touch') && landscape()) keepStatusRoom();
   }
 
   window.addEventListener('resize', fit);

@@ -32,10 +32,12 @@ window.Grimvale = window.Grimvale || {};
     Grimvale.controls.stop();
   }
 
-  // The status line's longest message, whose room it keeps from the start.
+  // The status line's longest message, whose room it keeps from the start (the picture is fitted to
+  // what is left, once the full-screen button is shown or not).
   function keyboardElsewhere(pauseKeys) {
     return 'Paused: the keyboard went elsewhere. Click the game, then press ' + pauseKeys + ' to play on.';
   }
+  fullscreen.hidden = !document.fullscreenEnabled;
   Grimvale.layout.keepRoomFor(keyboardElsewhere('P'));
 
   // Once each, as it happens: the game paused, and why; playing again; the match started. The game is
@@ -90,8 +92,6 @@ window.Grimvale = window.Grimvale || {};
     else if (part.requestFullscreen) part.requestFullscreen().catch(function () { canvas.focus(); });
     canvas.focus();
   }
-  fullscreen.hidden = !document.fullscreenEnabled;
-  Grimvale.layout.fit();
   fullscreen.addEventListener('click', toggleFullScreen);
   document.addEventListener('fullscreenchange', function () { canvas.focus(); });
 

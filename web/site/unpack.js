@@ -1,10 +1,11 @@
 // Loads the game from its one pack, grimvale.pack (written by web/tools/pack.mjs, asked for by the
 // page's preload link from its first bytes): inflates it as it streams in, counting the download on
 // the status line, and puts each part to work as soon as it is whole: the page's scripts run in
-// their order, grimvale.wasm compiles while it streams, the fonts' package is kept for the runtime,
-// the runtime, grimvale.js, runs while the pictures still stream in (decoded in a worker), the
-// game's main() makes its surfaces from the pictures' sizes, and its first frame waits until the
-// last picture is decoded. Whatever fails is said with the file or part it was.
+// their order, the runtime, grimvale.js, runs while the rest still streams in, grimvale.wasm
+// compiles while it streams, the runtime sets itself up once the fonts' package is in, the game's
+// main() makes its surfaces from the pictures' sizes while the pictures come (decoded in a worker),
+// and its first frame waits until the last picture is decoded. Whatever fails is said with the file
+// or part it was.
 'use strict';
 
 const PACK = 'grimvale.pack';
@@ -19,6 +20,14 @@ function failLoading(reason) {
   });
 }
 
+// The page's status line, through the page's setStatus. The loader takes it off the Module as the
+// runtime starts: given one, the runtime would set itself up two timer turns after it is ready (to
+// say "Running..."), behind the rest of the pack's reading. The loader says that itself instead.
+let pageStatus = null;
+function statusLine() {
+  return pageStatus || (window.Module && window.Module.setStatus) || null;
+}
+
 // The download counted as the runtime counts its own ("Downloading data... (loaded/total)"), at
 // most every 100 ms. A host that compresses the pack once more gives the length of what it sent,
 // not of what arrives: the count is then left out.
@@ -28,9 +37,10 @@ function downloadCounter(total) {
   return (bytes, last) => {
     loaded += bytes;
     const now = performance.now();
-    if (!window.Module || !window.Module.setStatus || (now - said < 100 && !last)) return;
+    const say = statusLine();
+    if (!say || (now - said < 100 && !last)) return;
     said = now;
-    window.Module.setStatus(loaded <= total ? `Downloading data... (${loaded}/${total})` : 'Downloading data...');
+    say(loaded <= total ? `Downloading data... (${loaded}/${total})` : 'Downloading data...');
   };
 }
 
@@ -92,6 +102,42 @@ function awaitedPicture(width, height) {
   picture.decoded = new Promise((resolve, reject) => { picture.settle = [resolve, reject]; });
   picture.decoded.catch(() => {});  // the pictures' whole wait says why
   return picture;
+}
+
+// A promise with its resolve and reject at hand, for a part the runtime may ask for before it comes.
+function waiting() {
+  const wait = {};
+  wait.promise = new Promise((resolve, reject) => { wait.resolve = resolve; wait.reject = reject; });
+  wait.promise.catch(() => {});  // whoever waits for it says why it failed
+  return wait;
+}
+
+// The fonts' package: one buffer, made at the size the runtime asks for as it starts
+// (getPreloadedPackage) or at the length of its part, whichever comes first, and filled as the part
+// streams in. The runtime reads it only once it is whole and of the size it was built with: its
+// setting up waits for ready().
+function packageData() {
+  let bytes = null;
+  let at = 0;
+  let asked = 0;  // the size the runtime was built with, once it has asked
+  const whole = waiting();
+  const wrong = (length) => new Error(`grimvale.data in ${PACK} is ${length} bytes, not the ${asked} grimvale.js was built with.`);
+  return {
+    buffer(size) {
+      asked = size;
+      if (!bytes) bytes = new Uint8Array(size);
+      return bytes.buffer;
+    },
+    ready: () => whole.promise.then(() => { if (bytes.length !== asked) throw wrong(bytes.length); }),
+    part(length) {
+      if (asked && length !== asked) throw wrong(length);
+      if (!bytes) bytes = new Uint8Array(length);
+      return {
+        take(chunk) { bytes.set(chunk, at); at += chunk.length; },
+        end() { whole.resolve(); },
+      };
+    },
+  };
 }
 
 // A part gathered whole into one buffer of its length.
@@ -191,9 +237,11 @@ function runScript(bytes, prepare) {
 }
 
 // Fetches and reads the pack, the host's answer, the line and the inflating each said apart when
-// they fail; resolves once every part is in, to { wasm, pictures, data, runtime } (`pictures` maps
-// each picture's name to its awaitedPicture). The page's scripts run as each comes in; as soon as
-// the runtime is in, runtimeIn(found) is told (the pictures after it still on the way).
+// they fail; resolves once every part is in, to { wasm, pictures, data, runtime, parts } (`pictures`
+// maps each picture's name to its awaitedPicture, `wasm` waits for the compiled module, `data` is
+// the packageData, `parts` names every part found). The page's scripts run as each comes in; as soon
+// as the runtime is in, runtimeIn(found) is told (the module, the fonts and the pictures after it
+// may still be on the way).
 async function readPack(runtimeIn) {
   // The worker is made first: it starts up while the main thread is still idle, before the pack's
   // bytes keep it busy.
@@ -207,9 +255,10 @@ async function readPack(runtimeIn) {
   if (!response.ok) throw new Error(`${PACK} did not arrive (${response.statusText || response.status}).`);
   const count = downloadCounter(Number(response.headers.get('Content-Length')) || 0);
 
-  const found = { pictures: null };
+  const found = { pictures: null, runtime: null, wasm: waiting(), data: packageData(), parts: new Set() };
   const pack = packReader((name, length) => {
-    if (name === 'grimvale.wasm') return compiling(length, (module) => { found.wasm = module; module.catch(() => {}); });
+    found.parts.add(name);
+    if (name === 'grimvale.wasm') return compiling(length, found.wasm.resolve);
     if (name === 'picture-sizes') {
       return gathered(length, (bytes) => {
         found.pictures = new Map();
@@ -230,7 +279,7 @@ async function readPack(runtimeIn) {
       return gathered(length, (bytes) => decoded(bytes)
         .then(sized, () => picture.settle[1](new Error(`${name} in ${PACK} could not be decoded.`))));
     }
-    if (name === 'grimvale.data') return gathered(length, (bytes) => { found.data = bytes.buffer; });
+    if (name === 'grimvale.data') return found.data.part(length);
     if (name === 'grimvale.js') return gathered(length, (bytes) => { found.runtime = bytes; runtimeIn(found); });
     return gathered(length, runScript);
   });
@@ -296,9 +345,7 @@ async function readPack(runtimeIn) {
     throw /^grimvale/.test(error.message) ? error : new Error(`${PACK} arrived damaged (in ${pack.reading}); reload the page.`);
   }
   for (const part of ['picture-sizes', 'grimvale.wasm', 'grimvale.data', 'grimvale.js']) {
-    if (!found[{ 'picture-sizes': 'pictures', 'grimvale.wasm': 'wasm', 'grimvale.data': 'data', 'grimvale.js': 'runtime' }[part]]) {
-      throw new Error(`${PACK} is not the game's pack (it lacks ${part}).`);
-    }
+    if (!found.parts.has(part)) throw new Error(`${PACK} is not the game's pack (it lacks ${part}).`);
   }
   for (const [name, picture] of found.pictures) {
     if (!picture.arrived) throw new Error(`${PACK} is not the game's pack (it lacks ${name}).`);
@@ -328,19 +375,29 @@ function runRuntime({ wasm, data, runtime, pictures }, decoded) {
   runScript(runtime, () => {
     const Module = window.Module;
     warmCanvas(Module.canvas);
+    pageStatus = statusLine();
+    delete Module.setStatus;
+    // The module is made as soon as it is compiled; the runtime takes it, and goes on to set itself
+    // up from the fonts' package, once the package is whole too.
     Module.instantiateWasm = (imports, receive) => {
-      wasm.then((module) => WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module)))
-        .catch((error) => failLoading(`grimvale.wasm in ${PACK} could not be compiled (${error.message}).`));
+      const made = wasm.promise.then((module) => WebAssembly.instantiate(module, imports).then((instance) => [instance, module]))
+        .catch((error) => { throw new Error(`grimvale.wasm in ${PACK} could not be compiled (${error.message}).`); });
+      Promise.all([made, data.ready()]).then(([[instance, module]]) => {
+        if (pageStatus) pageStatus('Running...');
+        receive(instance, module);
+      }, (error) => failLoading(error.message));
       return {};
     };
-    Module.getPreloadedPackage = () => data;
+    Module.getPreloadedPackage = (name, size) => data.buffer(size);
     Module.noInitialRun = true;
     const gameStarts = Module.onRuntimeInitialized;
     const pageFrame = Module.preMainLoop;
     let picturesIn = false;
     Module.preMainLoop = () => (picturesIn ? pageFrame && pageFrame() : false);
     const setUp = new Promise((resolve) => { Module.onRuntimeInitialized = resolve; });
-    setUp.then(() => soon(() => {
+    // main() holds the main thread for a while: it waits behind the reading already queued, so that
+    // the pictures that have come in by then are with the worker and decode while it runs.
+    setUp.then(() => setTimeout(() => {
       for (const [name, picture] of pictures) {
         Module.preloadedImages[`/${name}`] = picture;
         picture.decoded.then((bitmap) => { Module.preloadedImages[`/${name}`] = bitmap; }, () => {});
@@ -363,14 +420,14 @@ async function startGame() {
   if (typeof DecompressionStream !== 'function') throw new Error('this browser cannot unpack the game\'s files.');
   let ran = false;
   const whole = readPack((found) => {
-    if (!found.wasm || !found.data || !found.pictures) return;  // the whole pack's check says which part it lacks
+    if (!found.pictures) return;  // the whole pack's check says whether it lacks the list of sizes
     ran = true;
     runRuntime(found, decoded);
   });
   const decoded = whole.then((found) => Promise.all([...found.pictures.values()].map((picture) => picture.decoded)));
   decoded.catch(() => {});
   const found = await whole;
-  if (!ran) runRuntime(found, decoded);  // a pack with the runtime before the module, the package or the sizes
+  if (!ran) runRuntime(found, decoded);  // a pack with the runtime before the list of sizes
   await decoded;
 }
 
