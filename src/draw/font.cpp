@@ -89,12 +89,16 @@ BitmapFont *loadFont(const char *directory, float red, float green, float blue, 
     uint8_t redByte = static_cast<uint8_t>(static_cast<int>(red * 255));
     uint8_t greenByte = static_cast<uint8_t>(static_cast<int>(green * 255));
     uint8_t blueByte = static_cast<uint8_t>(static_cast<int>(blue * 255));
+    // Each coverage's alpha worked out once, not once a pixel: the texture has up to 64 Mi pixels
+    // and a slow phone's browser runs this loop before the game's first frame.
+    uint8_t alphaOf[256];
+    for (int c = 0; c < 256; c++) alphaOf[c] = static_cast<uint8_t>(static_cast<int>(c * alpha) & 0xFF);
     for (size_t i = 0; i < pixelCount; i++) {
         uint8_t *pixel = font->pixels + 4 * i;
         pixel[0] = redByte;
         pixel[1] = greenByte;
         pixel[2] = blueByte;
-        pixel[3] = static_cast<uint8_t>(static_cast<int>(coverage[i] * alpha) & 0xFF);
+        pixel[3] = alphaOf[coverage[i]];
     }
     std::free(coverage);
 

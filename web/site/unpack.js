@@ -29,8 +29,9 @@ function statusLine() {
 }
 
 // The download counted as the runtime counts its own ("Downloading data... (loaded/total)"), at
-// most every 100 ms. A host that compresses the pack once more gives the length of what it sent,
-// not of what arrives: the count is then left out.
+// most four times a second: each new count costs the page a frame of its drawing, which a slow
+// phone's main thread, busy with the game's start-up, feels. A host that compresses the pack once
+// more gives the length of what it sent, not of what arrives: the count is then left out.
 function downloadCounter(total) {
   let loaded = 0;
   let said = -Infinity;
@@ -38,7 +39,7 @@ function downloadCounter(total) {
     loaded += bytes;
     const now = performance.now();
     const say = statusLine();
-    if (!say || (now - said < 100 && !last)) return;
+    if (!say || (now - said < 250 && !last)) return;
     said = now;
     say(loaded <= total ? `Downloading data... (${loaded}/${total})` : 'Downloading data...');
   };
