@@ -6,16 +6,20 @@
 // sent. Several builds are run in turn, round after round, and the medians printed. With --profile,
 // each build's slow visits are also sampled by the browser's CPU profiler, and the functions that
 // took most of the main thread between the last byte and the title are listed (their own time);
-// PROFILE_DUMP=file.json also keeps the last profile for a closer look.
+// PROFILE_DUMP=file.json also keeps the last profile for a closer look. With --cpu, each build has a
+// third visit a round, on the slow line again and traced: the main thread's own CPU time (the thread
+// time of its tasks) from navigation to the title and from the last byte to the title, figures that
+// the machine's other work moves far less than it moves the times on the clock (the trace slows the
+// page, so this visit's clock times are not counted).
 //
-// Usage: node bench/web_start.mjs --site build-web[,other-build...] [--runs 5] [--profile]
+// Usage: node bench/web_start.mjs --site build-web[,other-build...] [--runs 5] [--profile] [--cpu]
 import fs from 'node:fs';
 import os from 'node:os';
 import { parseArgs } from 'node:util';
 import * as site from '../tests/web/site.mjs';
 
 const { values } = parseArgs({ options: { site: { type: 'string', default: 'build-web' }, runs: { type: 'string', default: '5' },
-                                                    profile: { type: 'boolean', default: false } } });
+                                                    profile: { type: 'boolean', default: false }, cpu: { type: 'boolean', default: false } } });
 const builds = values.site.split(',');
 const runs = Number(values.runs);
 
@@ -32,6 +36,7 @@ function watchStart(profiled) {
     callback(time);
     if (!window.benchTitle && window.Module && window.Module._grimvalePassesRun && window.Module._grimvalePassesRun() > 0) {
       window.benchTitle = performance.now();
+      performance.mark('bench-title');
       if (profiled) console.profileEnd('start');
       if (window.benchTitleSeen) window.benchTitleSeen();
     }
@@ -57,9 +62,30 @@ function ownTimes(profile, lastMs) {
   return times;
 }
 
+// The main thread's CPU time in a trace of a visit: { cpu, cpuAfterLastByte } (ms), its top-level
+// tasks' thread time from navigation to the title's mark, and from the last byte to it.
+function mainThreadCpu(events, seen) {
+  const mark = events.find((event) => event.name === 'bench-title');
+  const main = events.find((event) => event.name === 'thread_name' && event.pid === mark.pid && event.args.name === 'CrRendererMain');
+  const start = mark.ts - seen.title * 1000;
+  const lastByte = mark.ts - seen.afterLastByte * 1000;
+  const tasks = events.filter((event) => event.pid === main.pid && event.tid === main.tid && event.ph === 'X' &&
+                                         event.name === 'ThreadControllerImpl::RunTask' && event.ts >= start && event.ts <= mark.ts)
+    .sort((a, b) => a.ts - b.ts);
+  let cpu = 0, cpuAfterLastByte = 0;
+  for (let i = 0, end = -Infinity; i < tasks.length; i++) {
+    if (tasks[i].ts < end) continue;  // a task run within another
+    end = tasks[i].ts + tasks[i].dur;
+    cpu += (tasks[i].tdur || 0) / 1000;
+    if (tasks[i].ts >= lastByte) cpuAfterLastByte += (tasks[i].tdur || 0) / 1000;
+  }
+  return { cpu, cpuAfterLastByte };
+}
+
 // One first visit in a fresh browser profile: { title, afterLastByte, longestTask, sent } (ms, bytes),
-// and with `profiled` the own times of the functions after the last byte.
-async function firstVisit(folder, line, slowdown, profiled = false) {
+// with `profiled` the own times of the functions after the last byte, and with `traced` the main
+// thread's CPU time (mainThreadCpu).
+async function firstVisit(folder, line, slowdown, profiled = false, traced = false) {
   const server = await site.serve(folder);
   const browser = await site.launchBrowser();
   const { page } = browser;
@@ -73,6 +99,12 @@ async function firstVisit(folder, line, slowdown, profiled = false) {
       await devtools.send('Profiler.enable');
       await devtools.send('Profiler.setSamplingInterval', { interval: 200 });
       devtools.on('Profiler.consoleProfileFinished', (event) => { profile = event.profile; });
+    }
+    const events = [];
+    if (traced) {
+      devtools.on('Tracing.dataCollected', ({ value }) => events.push(...value));
+      await devtools.send('Tracing.start', { transferMode: 'ReportEvents',
+                                             traceConfig: { includedCategories: ['toplevel', 'blink.user_timing', '__metadata'] } });
     }
     await page.addInitScript(watchStart, profiled);
     await page.goto(server.url, { waitUntil: 'commit' });
@@ -90,6 +122,12 @@ async function firstVisit(folder, line, slowdown, profiled = false) {
         .map((r) => r.responseEnd), performance.getEntriesByType('navigation')[0].responseEnd);
       return { title: window.benchTitle, afterLastByte: window.benchTitle - lastByte, longestTask: Math.max(0, ...window.benchLongTasks) };
     });
+    if (traced) {
+      const ended = new Promise((resolve) => devtools.once('Tracing.tracingComplete', resolve));
+      await devtools.send('Tracing.end');
+      await ended;
+      Object.assign(seen, mainThreadCpu(events, seen));
+    }
     await devtools.send('Emulation.setCPUThrottlingRate', { rate: 1 });
     await devtools.send('Network.emulateNetworkConditions', { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
     await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 20000 }).catch(() => {});
@@ -107,14 +145,15 @@ const SLOW = { latency: 150, downloadThroughput: 1.6e6 / 8, uploadThroughput: 1.
 const FAST = { latency: 0, downloadThroughput: -1, uploadThroughput: -1 };
 
 console.log(`machine: ${os.cpus().length} cores, load average ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}`);
-const results = new Map(builds.map((build) => [build, { slow: [], fast: [] }]));
+const results = new Map(builds.map((build) => [build, { slow: [], fast: [], traced: [] }]));
 for (let run = 0; run < runs; run++) {
   for (const build of builds) {
     results.get(build).slow.push(await firstVisit(build, SLOW, 4, values.profile));
     results.get(build).fast.push(await firstVisit(build, FAST, 6));
+    if (values.cpu) results.get(build).traced.push(await firstVisit(build, SLOW, 4, false, true));
   }
 }
-for (const [build, { slow, fast }] of results) {
+for (const [build, { slow, fast, traced }] of results) {
   const list = (visits, key, unit = 1) => visits.map((v) => Math.round(v[key] / unit)).join(', ');
   console.log(`\n${build}:`);
   console.log(`  title, slow line, CPU 4x: median ${Math.round(median(slow.map((v) => v.title)))} ms (${list(slow, 'title')})`);
@@ -123,6 +162,10 @@ for (const [build, { slow, fast }] of results) {
   console.log(`  title, fast line, CPU 6x: median ${Math.round(median(fast.map((v) => v.title)))} ms (${list(fast, 'title')})`);
   console.log(`  sent by the host by the title: ${(median(slow.map((v) => v.sentByTitle)) / 1024).toFixed(1)} KB; ` +
               `with the service worker's copies: ${(median(slow.map((v) => v.sent)) / 1024).toFixed(1)} KB`);
+  if (values.cpu) {
+    console.log(`  main thread's CPU, navigation to title, CPU 4x, traced: median ${Math.round(median(traced.map((v) => v.cpu)))} ms (${list(traced, 'cpu')})`);
+    console.log(`  main thread's CPU, last byte to title, CPU 4x, traced: median ${Math.round(median(traced.map((v) => v.cpuAfterLastByte)))} ms (${list(traced, 'cpuAfterLastByte')})`);
+  }
   if (!values.profile) continue;
   const names = new Set(slow.flatMap((v) => [...v.times.keys()]));
   const times = [...names].map((name) => [name, median(slow.map((v) => v.times.get(name) || 0))]);

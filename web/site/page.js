@@ -104,7 +104,9 @@ window.Grimvale = window.Grimvale || {};
     toggleFullScreen: toggleFullScreen,
     print: function (text) { console.log(text); },
     printErr: function (text) { console.warn(text); },
-    // Emscripten reports the packed files' download as "Downloading data... (loaded/total)".
+    // The loader (unpack.js) reports the pack's download as Emscripten's runtime reports its files',
+    // "Downloading data... (loaded/total)", and the runtime's setting up as "Running...". It takes
+    // this function off the Module before the runtime runs.
     setStatus: function (text) {
       if (state !== 'loading') return;
       var progress = /\((\d+)\/(\d+)\)/.exec(text);
