@@ -396,9 +396,7 @@ function runRuntime({ wasm, data, runtime, pictures }, decoded) {
     let picturesIn = false;
     Module.preMainLoop = () => (picturesIn ? pageFrame && pageFrame() : false);
     const setUp = new Promise((resolve) => { Module.onRuntimeInitialized = resolve; });
-    // main() holds the main thread for a while: it waits behind the reading already queued, so that
-    // the pictures that have come in by then are with the worker and decode while it runs.
-    setUp.then(() => setTimeout(() => {
+    setUp.then(() => soon(() => {
       for (const [name, picture] of pictures) {
         Module.preloadedImages[`/${name}`] = picture;
         picture.decoded.then((bitmap) => { Module.preloadedImages[`/${name}`] = bitmap; }, () => {});
