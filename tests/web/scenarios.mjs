@@ -206,17 +206,20 @@ async function walkAndFire(page, size) {
   return { failed, passes };
 }
 
-// grimvale.pack (web/tools/pack.mjs) made again with change(name, bytes) giving each part's bytes.
-function repacked(file, change) {
+// grimvale.pack (web/tools/pack.mjs) made again with change(name, bytes) giving each part's bytes,
+// and the parts named in `last` moved to its end, in that order.
+function repacked(file, change, last = []) {
   const inflated = zlib.gunzipSync(fs.readFileSync(file));
-  const pieces = [inflated.subarray(0, inflated.indexOf(10) + 1)];
-  for (let at = pieces[0].length; at < inflated.length;) {
+  const parts = [];
+  for (let at = inflated.indexOf(10) + 1; at < inflated.length;) {
     const newline = inflated.indexOf(10, at);
     const [name, length] = inflated.subarray(at, newline).toString().split(' ');
-    const bytes = change(name, inflated.subarray(newline + 1, newline + 1 + Number(length)));
+    parts.push([name, change(name, inflated.subarray(newline + 1, newline + 1 + Number(length)))]);
     at = newline + 1 + Number(length);
-    pieces.push(Buffer.from(`${name} ${bytes.length}\n`), bytes);
   }
+  const rank = ([name]) => last.indexOf(name);
+  parts.sort((a, b) => rank(a) - rank(b));  // stable: the others keep their order, ahead of `last`
+  const pieces = [inflated.subarray(0, inflated.indexOf(10) + 1), ...parts.flatMap(([name, bytes]) => [Buffer.from(`${name} ${bytes.length}\n`), bytes])];
   return zlib.gzipSync(Buffer.concat(pieces), { level: 9 });
 }
 
@@ -755,6 +758,8 @@ const scenarios = {
       // The runtime asks for the fonts' package by the size it was built with, before or after it comes.
       'a fonts\' package of another size': [() => ({ body: repacked(pack, (name, bytes) => (name === 'grimvale.data' ? bytes.subarray(4) : bytes)) }),
                                            `grimvale.data in grimvale.pack is ${fonts - 4} bytes, not the ${fonts} grimvale.js was built with`],
+      'the runtime last, after a fonts\' package of another size': [() => ({ body: repacked(pack, (name, bytes) => (name === 'grimvale.data'
+        ? bytes.subarray(4) : bytes), ['grimvale.js']) }), `grimvale.data in grimvale.pack is ${fonts - 4} bytes, not the ${fonts} grimvale.js was built with`],
       'a damaged picture': [() => ({ body: repacked(pack, (name, bytes) => (name === 'Graphics/bg.bmp' ? bytes.subarray(0, 100) : bytes)) }),
                             'Graphics/bg.bmp in grimvale.pack could not be decoded'],
       // The game's main() has made its pictures' surfaces from the list of sizes by then.
@@ -779,6 +784,11 @@ const scenarios = {
       const passes = await page.evaluate(() => { try { return window.Module._grimvalePassesRun(); } catch { return 0; } });
       check(passes === 0, `with grimvale.pack ${how} the game ran ${passes} passes all the same`);
     }
+    // A pack whose runtime comes last, the module and the fonts' package long in, starts all the same.
+    const runtimeLast = await restart([], '/', values.site, { 'grimvale.pack': () => ({ body: repacked(pack, (name, bytes) => bytes, ['grimvale.js']) }) });
+    await page.goto(runtimeLast.url);
+    await site.waitForStatus(page, 'Playing', 10000);
+    await checkTitle(page, 'from a pack with the runtime last');
 
     // Opened from disk, or in a browser without DecompressionStream or WebAssembly.
     const lacking = [
