@@ -95,22 +95,20 @@ function packReader(begin) {
   return reader;
 }
 
-// A picture the game's main() may load before it has arrived: its size, from the pack's list of
-// pictures, and `decoded`, which gives the decoded picture once it is in (settle[0]) or fails
-// (settle[1]).
-function awaitedPicture(width, height) {
-  const picture = { width, height, arrived: false };
-  picture.decoded = new Promise((resolve, reject) => { picture.settle = [resolve, reject]; });
-  picture.decoded.catch(() => {});  // the pictures' whole wait says why
-  return picture;
-}
-
-// A promise with its resolve and reject at hand, for a part the runtime may ask for before it comes.
+// A promise with its resolve and reject at hand, for what the runtime may ask for before it comes.
 function waiting() {
   const wait = {};
   wait.promise = new Promise((resolve, reject) => { wait.resolve = resolve; wait.reject = reject; });
   wait.promise.catch(() => {});  // whoever waits for it says why it failed
   return wait;
+}
+
+// A picture the game's main() may load before it has arrived: its size, from the pack's list of
+// pictures, and `decoded`, which gives the decoded picture once it is in (settle[0]) or fails
+// (settle[1]).
+function awaitedPicture(width, height) {
+  const decoded = waiting();
+  return { width, height, arrived: false, decoded: decoded.promise, settle: [decoded.resolve, decoded.reject] };
 }
 
 // The fonts' package: one buffer, made at the size the runtime asks for as it starts
