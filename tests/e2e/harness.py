@@ -10,6 +10,7 @@ import json
 import os
 import re
 import shutil
+import shlex
 import signal
 import subprocess
 import tempfile
@@ -141,22 +142,22 @@ def _await_window(env, game, keep_dir):
 
 def _start_window_manager(env, keep_dir):
     """openbox on the session's display, as on a desktop: full screen needs a window manager to grant it.
-    Waits until it has taken the display (it sets the root window's _NET_SUPPORTING_WM_CHECK)."""
+    Waits until openbox has run its start-up command, which it does once it manages windows. It names
+    itself on the root window (_NET_SUPPORTING_WM_CHECK) earlier, while it still starts up: a window
+    mapped then was left unmapped, and SDL waits for its window to be mapped without end."""
     log = open(os.path.join(keep_dir, "openbox.log"), "wb")
-    wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdin=subprocess.DEVNULL, stdout=log,
-                          stderr=subprocess.STDOUT, start_new_session=True, preexec_fn=_die_with_parent)
+    ready = os.path.join(keep_dir, "openbox-ready")
+    wm = subprocess.Popen(["openbox", "--sm-disable", "--startup", "touch " + shlex.quote(ready)], env=env,
+                          stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT, start_new_session=True,
+                          preexec_fn=_die_with_parent)
     log.close()
     deadline = time.monotonic() + WINDOW_BOUND_S
-    while time.monotonic() < deadline:
-        said = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=TOOL_BOUND_S).stdout
-        if b"window id" in said:
+    while time.monotonic() < deadline and wm.poll() is None:
+        if os.path.exists(ready):
             return wm
-        if wm.poll() is not None:
-            break
         time.sleep(POLL_S)
     _stop_group(wm)
-    fail("openbox did not take the display within %.0f s (see %s)" % (WINDOW_BOUND_S, os.path.join(keep_dir, "openbox.log")))
+    fail("openbox did not start managing windows within %.0f s (see %s)" % (WINDOW_BOUND_S, os.path.join(keep_dir, "openbox.log")))
 
 
 @contextlib.contextmanager
