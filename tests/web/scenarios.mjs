@@ -688,7 +688,7 @@ const scenarios = {
   // Over a slow line the page counts the files in; a host without the packed game files, the
   // WebAssembly module or the script, and a browser without WebAssembly: the page says why the
   // game could not start.
-  async loading({ launch, url, restart }) {
+  async loading({ launch, url, restart, engine }) {
     const page = await launch();
     await page.addInitScript(() => {
       window.statusLog = [];
@@ -783,6 +783,13 @@ const scenarios = {
       // The game's main() may have run (it makes its surfaces before the pictures are in), but no pass.
       const passes = await page.evaluate(() => { try { return window.Module._grimvalePassesRun(); } catch { return 0; } });
       check(passes === 0, `with grimvale.pack ${how} the game ran ${passes} passes all the same`);
+      // Nor is the pictures' worker left waiting (Chromium's driver lists a page's workers).
+      if (engine === 'chromium') {
+        await eventually(async () => {
+          if (page.workers().length > 0) await page.waitForTimeout(100);
+          check(page.workers().length === 0, `with grimvale.pack ${how} the pictures' worker is left running`);
+        });
+      }
     }
     // A pack whose runtime comes last, the module and the fonts' package long in, starts all the same.
     const runtimeLast = await restart([], '/', values.site, { 'grimvale.pack': () => ({ body: repacked(pack, (name, bytes) => bytes, ['grimvale.js']) }) });

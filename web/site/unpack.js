@@ -243,8 +243,17 @@ function runScript(bytes, prepare) {
 // may still be on the way).
 async function readPack(runtimeIn) {
   // The worker is made first: it starts up while the main thread is still idle, before the pack's
-  // bytes keep it busy.
+  // bytes keep it busy. A pack that fails leaves it waiting for no picture.
   const decoder = pictureDecoder();
+  try {
+    return await readParts(runtimeIn, decoder);
+  } catch (error) {
+    decoder.finish();
+    throw error;
+  }
+}
+
+async function readParts(runtimeIn, decoder) {
   let response;
   try {
     response = await fetch(PACK);
