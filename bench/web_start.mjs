@@ -12,14 +12,20 @@
 // the machine's other work moves far less than it moves the times on the clock (the trace slows the
 // page, so this visit's clock times are not counted).
 //
-// Usage: node bench/web_start.mjs --site build-web[,other-build...] [--runs 5] [--profile] [--cpu]
+// With --cpu-only, a round is that traced visit alone: the main thread's CPU after the last byte
+// moves by 150 ms and more from one visit of a build to the next, and telling two builds 50 ms apart
+// takes some 25 rounds.
+//
+// Usage: node bench/web_start.mjs --site build-web[,other-build...] [--runs 5] [--profile] [--cpu | --cpu-only]
 import fs from 'node:fs';
 import os from 'node:os';
 import { parseArgs } from 'node:util';
 import * as site from '../tests/web/site.mjs';
 
 const { values } = parseArgs({ options: { site: { type: 'string', default: 'build-web' }, runs: { type: 'string', default: '5' },
-                                                    profile: { type: 'boolean', default: false }, cpu: { type: 'boolean', default: false } } });
+                                                    profile: { type: 'boolean', default: false }, cpu: { type: 'boolean', default: false },
+                                                    'cpu-only': { type: 'boolean', default: false } } });
+const cpuOnly = values['cpu-only'];
 const builds = values.site.split(',');
 const runs = Number(values.runs);
 
@@ -148,14 +154,19 @@ console.log(`machine: ${os.cpus().length} cores, load average ${os.loadavg().map
 const results = new Map(builds.map((build) => [build, { slow: [], fast: [], traced: [] }]));
 for (let run = 0; run < runs; run++) {
   for (const build of builds) {
-    results.get(build).slow.push(await firstVisit(build, SLOW, 4, values.profile));
-    results.get(build).fast.push(await firstVisit(build, FAST, 6));
-    if (values.cpu) results.get(build).traced.push(await firstVisit(build, SLOW, 4, false, true));
+    if (!cpuOnly) results.get(build).slow.push(await firstVisit(build, SLOW, 4, values.profile));
+    if (!cpuOnly) results.get(build).fast.push(await firstVisit(build, FAST, 6));
+    if (values.cpu || cpuOnly) results.get(build).traced.push(await firstVisit(build, SLOW, 4, false, true));
   }
 }
 for (const [build, { slow, fast, traced }] of results) {
   const list = (visits, key, unit = 1) => visits.map((v) => Math.round(v[key] / unit)).join(', ');
   console.log(`\n${build}:`);
+  if (cpuOnly) {
+    console.log(`  main thread's CPU, last byte to title, CPU 4x, traced: median ${Math.round(median(traced.map((v) => v.cpuAfterLastByte)))} ms ` +
+                `(${list(traced, 'cpuAfterLastByte')}); title ${Math.round(median(traced.map((v) => v.title)))} ms, traced`);
+    continue;
+  }
   console.log(`  title, slow line, CPU 4x: median ${Math.round(median(slow.map((v) => v.title)))} ms (${list(slow, 'title')})`);
   console.log(`  from the last byte to the title, CPU 4x: median ${Math.round(median(slow.map((v) => v.afterLastByte)))} ms (${list(slow, 'afterLastByte')})`);
   console.log(`  longest main-thread task, CPU 4x: median ${Math.round(median(slow.map((v) => v.longestTask)))} ms (${list(slow, 'longestTask')})`);
@@ -171,4 +182,13 @@ for (const [build, { slow, fast, traced }] of results) {
   const times = [...names].map((name) => [name, median(slow.map((v) => v.times.get(name) || 0))]);
   console.log('  own time after the last byte, CPU 4x, medians:');
   for (const [name, ms] of times.sort((a, b) => b[1] - a[1]).slice(0, 15)) console.log(`    ${ms.toFixed(1).padStart(7)} ms  ${name}`);
+}
+
+// Rounds are interleaved, so a round's two visits met the same moment of the machine: the median of
+// the rounds' differences against the first build shakes off more of its noise than two medians do.
+const first = results.get(builds[0]).traced;
+for (const build of (values.cpu || cpuOnly) ? builds.slice(1) : []) {
+  const against = results.get(build).traced.map((v, i) => v.cpuAfterLastByte - first[i].cpuAfterLastByte);
+  console.log(`\n${build}: main thread's CPU after the last byte, against ${builds[0]}: median difference ` +
+              `${Math.round(median(against))} ms over ${against.length} rounds (${against.map(Math.round).join(', ')})`);
 }
