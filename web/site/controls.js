@@ -233,8 +233,32 @@ Grimvale.controls = (function () {
     opener.hidden = true;
   }
 
+  // The panel's rows, one an action, made as it first opens: the page's start, which the game's first
+  // frame waits for, has no use for them.
+  function makeRows() {
+    if (rows.rows.length > 0) return;
+    actions.forEach(function (row, action) {
+      var line = rows.insertRow();
+      line.innerHTML = '<th scope="row"></th><td class="keys"></td><td><button type="button" class="add">Add key</button> ' +
+                       '<button type="button" class="clear">Clear</button></td>';
+      line.cells[0].textContent = row[1];
+      line.querySelector('.add').setAttribute('aria-label', 'Add key: ' + row[1]);
+      line.querySelector('.clear').setAttribute('aria-label', 'Clear ' + row[1]);
+      line.querySelector('.add').addEventListener('click', function () {
+        choosing = action;
+        say('Press the key for ' + row[1] + ' (Escape closes the panel).');
+        render();
+      });
+      line.querySelector('.add').addEventListener('blur', function () {
+        if (choosing === action) { choosing = -1; render(); }
+      });
+      line.querySelector('.clear').addEventListener('click', function () { clearAction(action); });
+    });
+  }
+
   function open() {
     if (!running || shown) return;
+    makeRows();
     choosing = -1;
     say('');
     render();
@@ -268,24 +292,6 @@ Grimvale.controls = (function () {
   speedButtons.forEach(function (button) {
     button.addEventListener('click', function () { chooseSpeed(Number(button.value)); });
   });
-  actions.forEach(function (row, action) {
-    var line = rows.insertRow();
-    line.innerHTML = '<th scope="row"></th><td class="keys"></td><td><button type="button" class="add">Add key</button> ' +
-                     '<button type="button" class="clear">Clear</button></td>';
-    line.cells[0].textContent = row[1];
-    line.querySelector('.add').setAttribute('aria-label', 'Add key: ' + row[1]);
-    line.querySelector('.clear').setAttribute('aria-label', 'Clear ' + row[1]);
-    line.querySelector('.add').addEventListener('click', function () {
-      choosing = action;
-      say('Press the key for ' + row[1] + ' (Escape closes the panel).');
-      render();
-    });
-    line.querySelector('.add').addEventListener('blur', function () {
-      if (choosing === action) { choosing = -1; render(); }
-    });
-    line.querySelector('.clear').addEventListener('click', function () { clearAction(action); });
-  });
-
   // Every key pressed in the panel stays in it. Escape closes it; while an action waits for its key,
   // the next key pressed (Tab excepted, which moves on) is added to it.
   dialog.addEventListener('keydown', function (event) {
