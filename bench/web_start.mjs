@@ -152,8 +152,10 @@ const FAST = { latency: 0, downloadThroughput: -1, uploadThroughput: -1 };
 
 console.log(`machine: ${os.cpus().length} cores, load average ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}`);
 const results = new Map(builds.map((build) => [build, { slow: [], fast: [], traced: [] }]));
+// Every other round takes the builds in the opposite order, so that no build always has the same
+// place in a round.
 for (let run = 0; run < runs; run++) {
-  for (const build of builds) {
+  for (const build of run % 2 ? [...builds].reverse() : builds) {
     if (!cpuOnly) results.get(build).slow.push(await firstVisit(build, SLOW, 4, values.profile));
     if (!cpuOnly) results.get(build).fast.push(await firstVisit(build, FAST, 6));
     if (values.cpu || cpuOnly) results.get(build).traced.push(await firstVisit(build, SLOW, 4, false, true));
