@@ -13,8 +13,8 @@
 // page, so this visit's clock times are not counted).
 //
 // With --cpu-only, a round is that traced visit alone: the main thread's CPU after the last byte
-// moves by 150 ms and more from one visit of a build to the next, and telling two builds 50 ms apart
-// takes some 25 rounds.
+// moves by 150 ms and more from one visit of a build to the next, and even 25 rounds tell two builds
+// apart only when they differ by some 30 ms or more.
 //
 // Usage: node bench/web_start.mjs --site build-web[,other-build...] [--runs 5] [--profile] [--cpu | --cpu-only]
 import fs from 'node:fs';
@@ -186,7 +186,7 @@ for (const [build, { slow, fast, traced }] of results) {
   for (const [name, ms] of times.sort((a, b) => b[1] - a[1]).slice(0, 15)) console.log(`    ${ms.toFixed(1).padStart(7)} ms  ${name}`);
 }
 
-// Rounds are interleaved, so a round's two visits met the same moment of the machine: the median of
+// Rounds are interleaved, so the visits of a round met the same moment of the machine: the median of
 // the rounds' differences against the first build shakes off more of its noise than two medians do.
 const first = results.get(builds[0]).traced;
 for (const build of (values.cpu || cpuOnly) ? builds.slice(1) : []) {
