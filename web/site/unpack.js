@@ -243,14 +243,17 @@ function runScript(bytes, prepare) {
 // may still be on the way).
 async function readPack(runtimeIn) {
   // The worker is made first: it starts up while the main thread is still idle, before the pack's
-  // bytes keep it busy. A pack that fails leaves it waiting for no picture.
+  // bytes keep it busy. It ends once every picture is decoded, or at once when the pack fails.
   const decoder = pictureDecoder();
+  let found;
   try {
-    return await readParts(runtimeIn, decoder);
+    found = await readParts(runtimeIn, decoder);
   } catch (error) {
     decoder.finish();
     throw error;
   }
+  Promise.allSettled([...found.pictures.values()].map((picture) => picture.decoded)).then(() => decoder.finish());
+  return found;
 }
 
 async function readParts(runtimeIn, decoder) {
@@ -358,7 +361,6 @@ async function readParts(runtimeIn, decoder) {
   for (const [name, picture] of found.pictures) {
     if (!picture.arrived) throw new Error(`${PACK} is not the game's pack (it lacks ${name}).`);
   }
-  Promise.allSettled([...found.pictures.values()].map((picture) => picture.decoded)).then(() => decoder.finish());
   return found;
 }
 
