@@ -115,11 +115,14 @@ async function firstVisit(folder, line, slowdown, profiled = false, traced = fal
     await page.addInitScript(watchStart, profiled);
     await page.goto(server.url, { waitUntil: 'commit' });
     // Told by the page rather than asked again and again: a question every 100 ms would itself take
-    // a tenth of the slowed main thread.
-    await page.evaluate(() => new Promise((resolve) => {
-      window.benchTitleSeen = resolve;
-      if (window.benchTitle) resolve();
+    // a tenth of the slowed main thread. A build that never shows its title ends the benchmark with
+    // what its status line says, rather than leaving it waiting.
+    const titled = await page.evaluate(() => new Promise((resolve) => {
+      window.benchTitleSeen = () => resolve(true);
+      if (window.benchTitle) resolve(true);
+      setTimeout(() => resolve(false), 60000);
     }));
+    if (!titled) throw new Error(`${folder}: no title within 60 s; the status line says "${await page.textContent('#status')}"`);
     const sentByTitle = server.sent();
     const seen = await page.evaluate(() => {
       // The page's icon, which the browser fetches on its own when it sees fit, is no byte the title waits for.
