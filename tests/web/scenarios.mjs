@@ -57,6 +57,16 @@ async function eventually(checkOnce, ms = 3000) {
   }
 }
 
+// The pictures' worker ends once every picture is in, or at once when the pack fails, rather than
+// waiting for pictures that never come (Chromium's driver lists a page's workers).
+async function checkWorkerEnded(page, engine, when) {
+  if (engine !== 'chromium') return;
+  await eventually(async () => {
+    if (page.workers().length > 0) await page.waitForTimeout(100);
+    check(page.workers().length === 0, `${when} the pictures' worker is left running`);
+  });
+}
+
 async function checkTitle(page, when) {
   const shown = await site.canvasPixels(page);
   const off = site.countDiffering(shown, graphics('bg.bmp'), TOLERANCE);
@@ -783,19 +793,14 @@ const scenarios = {
       // The game's main() may have run (it makes its surfaces before the pictures are in), but no pass.
       const passes = await page.evaluate(() => { try { return window.Module._grimvalePassesRun(); } catch { return 0; } });
       check(passes === 0, `with grimvale.pack ${how} the game ran ${passes} passes all the same`);
-      // Nor is the pictures' worker left waiting (Chromium's driver lists a page's workers).
-      if (engine === 'chromium') {
-        await eventually(async () => {
-          if (page.workers().length > 0) await page.waitForTimeout(100);
-          check(page.workers().length === 0, `with grimvale.pack ${how} the pictures' worker is left running`);
-        });
-      }
+      await checkWorkerEnded(page, engine, `with grimvale.pack ${how}`);
     }
     // A pack whose runtime comes last, the module and the fonts' package long in, starts all the same.
     const runtimeLast = await restart([], '/', values.site, { 'grimvale.pack': () => ({ body: repacked(pack, (name, bytes) => bytes, ['grimvale.js']) }) });
     await page.goto(runtimeLast.url);
     await site.waitForStatus(page, 'Playing', 10000);
     await checkTitle(page, 'from a pack with the runtime last');
+    await checkWorkerEnded(page, engine, 'with every picture in');
 
     // Opened from disk, or in a browser without DecompressionStream or WebAssembly.
     const lacking = [
