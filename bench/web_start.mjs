@@ -26,6 +26,7 @@ const { values } = parseArgs({ options: { site: { type: 'string', default: 'buil
                                                     profile: { type: 'boolean', default: false }, cpu: { type: 'boolean', default: false },
                                                     'cpu-only': { type: 'boolean', default: false } } });
 const cpuOnly = values['cpu-only'];
+const traces = values.cpu || cpuOnly;  // a traced visit in each round
 const builds = values.site.split(',');
 const runs = Number(values.runs);
 
@@ -164,15 +165,16 @@ for (let run = 0; run < runs; run++) {
   for (const build of run % 2 ? [...builds].reverse() : builds) {
     if (!cpuOnly) results.get(build).slow.push(await firstVisit(build, SLOW, 4, values.profile));
     if (!cpuOnly) results.get(build).fast.push(await firstVisit(build, FAST, 6));
-    if (values.cpu || cpuOnly) results.get(build).traced.push(await firstVisit(build, SLOW, 4, false, true));
+    if (traces) results.get(build).traced.push(await firstVisit(build, SLOW, 4, false, true));
   }
 }
 for (const [build, { slow, fast, traced }] of results) {
   const list = (visits, key, unit = 1) => visits.map((v) => Math.round(v[key] / unit)).join(', ');
+  const afterLastByte = () => `  main thread's CPU, last byte to title, CPU 4x, traced: median ` +
+    `${Math.round(median(traced.map((v) => v.cpuAfterLastByte)))} ms (${list(traced, 'cpuAfterLastByte')}), ${withinGoal(traced)}`;
   console.log(`\n${build}:`);
   if (cpuOnly) {
-    console.log(`  main thread's CPU, last byte to title, CPU 4x, traced: median ${Math.round(median(traced.map((v) => v.cpuAfterLastByte)))} ms ` +
-                `(${list(traced, 'cpuAfterLastByte')}), ${withinGoal(traced)}; title ${Math.round(median(traced.map((v) => v.title)))} ms, traced`);
+    console.log(`${afterLastByte()}; title ${Math.round(median(traced.map((v) => v.title)))} ms, traced`);
     continue;
   }
   console.log(`  title, slow line, CPU 4x: median ${Math.round(median(slow.map((v) => v.title)))} ms (${list(slow, 'title')})`);
@@ -183,8 +185,7 @@ for (const [build, { slow, fast, traced }] of results) {
               `with the service worker's copies: ${(median(slow.map((v) => v.sent)) / 1024).toFixed(1)} KB`);
   if (values.cpu) {
     console.log(`  main thread's CPU, navigation to title, CPU 4x, traced: median ${Math.round(median(traced.map((v) => v.cpu)))} ms (${list(traced, 'cpu')})`);
-    console.log(`  main thread's CPU, last byte to title, CPU 4x, traced: median ${Math.round(median(traced.map((v) => v.cpuAfterLastByte)))} ms ` +
-                `(${list(traced, 'cpuAfterLastByte')}), ${withinGoal(traced)}`);
+    console.log(afterLastByte());
   }
   if (!values.profile) continue;
   const names = new Set(slow.flatMap((v) => [...v.times.keys()]));
@@ -196,7 +197,7 @@ for (const [build, { slow, fast, traced }] of results) {
 // Rounds are interleaved, so the visits of a round met the same moment of the machine: the median of
 // the rounds' differences against the first build shakes off more of its noise than two medians do.
 const first = results.get(builds[0]).traced;
-for (const build of (values.cpu || cpuOnly) ? builds.slice(1) : []) {
+for (const build of traces ? builds.slice(1) : []) {
   const against = results.get(build).traced.map((v, i) => v.cpuAfterLastByte - first[i].cpuAfterLastByte);
   console.log(`\n${build}: main thread's CPU after the last byte, against ${builds[0]}: median difference ` +
               `${Math.round(median(against))} ms over ${against.length} rounds (${against.map(Math.round).join(', ')})`);
